@@ -1,0 +1,84 @@
+# The two commands of the README: `make demo` and `make test`. Both start by
+# installing what is missing, then configure and build the trees they need.
+#
+#   build/native    the Linux plug-in, zel, vsthost, unit and ABI tests, benchmarks
+#   build/win64     the Windows plug-in, vsthost.exe and the Windows tests (cross)
+#   build/sanitize  clang with AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzzers
+#   build/tsan      g++ with ThreadSanitizer: the audio/edit stress test
+
+JOBS ?= 2
+FUZZ_SECONDS ?= 20
+CMAKE ?= cmake
+CTEST ?= ctest --output-on-failure -j$(JOBS)
+
+.PHONY: all bootstrap native win64 sanitize tsan demo test test-native test-win64 \
+        test-sanitize test-tsan fuzz bench clean
+
+all: native win64
+
+bootstrap:
+	@scripts/bootstrap
+
+build/native/CMakeCache.txt: | bootstrap
+	$(CMAKE) -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build/win64/CMakeCache.txt: | bootstrap
+	$(CMAKE) -S . -B build/win64 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+
+build/sanitize/CMakeCache.txt: | bootstrap
+	CC=clang CXX=clang++ $(CMAKE) -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug \
+	  -DZEL_SANITIZE=address,undefined -DZEL_FUZZ=ON -DZEL_TOOLS=OFF
+
+build/tsan/CMakeCache.txt: | bootstrap
+	$(CMAKE) -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEL_SANITIZE=thread \
+	  -DZEL_TOOLS=OFF
+
+native: build/native/CMakeCache.txt
+	$(CMAKE) --build build/native -j$(JOBS)
+
+win64: build/win64/CMakeCache.txt
+	$(CMAKE) --build build/win64 -j$(JOBS)
+
+sanitize: build/sanitize/CMakeCache.txt
+	$(CMAKE) --build build/sanitize -j$(JOBS)
+
+tsan: build/tsan/CMakeCache.txt
+	$(CMAKE) --build build/tsan -j$(JOBS) --target stress_tests
+
+# The first wine start creates the private prefix; do it once, not in parallel tests.
+build/wineprefix/.ready: | bootstrap
+	mkdir -p build
+	scripts/wine-run wineboot --init >/dev/null 2>&1 || true
+	touch $@
+
+demo: native win64
+	@build/native/tools/vsthost/vsthost info build/native/src/zel001_x64.so
+	@echo
+	@scripts/wine-run build/win64/tools/vsthost/vsthost.exe info build/win64/src/zel001_x64.dll
+	@echo
+	@echo "Linux plug-in:   build/native/src/zel001_x64.so"
+	@echo "Windows plug-in: build/win64/src/zel001_x64.dll"
+
+test-native: native
+	cd build/native && $(CTEST)
+
+test-win64: win64 build/wineprefix/.ready
+	cd build/win64 && $(CTEST)
+
+test-sanitize: sanitize
+	cd build/sanitize && FUZZ_SECONDS=$(FUZZ_SECONDS) $(CTEST)
+
+test-tsan: tsan
+	cd build/tsan && $(CTEST) -L stress
+
+test: test-tsan test-sanitize test-win64 test-native
+
+fuzz: sanitize
+	cd build/sanitize && FUZZ_SECONDS=$(FUZZ_SECONDS) ctest --output-on-failure -L fuzz
+
+bench: native
+	@for b in build/native/bench/*_bench; do $$b; done
+
+clean:
+	rm -rf build

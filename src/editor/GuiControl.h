@@ -1,0 +1,72 @@
+// The editor's control records. They live in the kit block; the engine only
+// ever recolours a pad's note label, through the label's faceColor and dirty.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+enum ControlKind : int8_t {
+    Button = 2,
+    HSlider = 3,
+    VSlider = 4,
+    Knob = 7,
+    Label = 8,
+    NameBox = 9,
+    Bar = 10,
+};
+
+// Colours are red in the low byte, then green, then blue.
+constexpr uint32_t rgb(uint32_t red, uint32_t green, uint32_t blue) {
+    return red | (green << 8) | (blue << 16);
+}
+
+struct GuiControl {
+    int8_t kind;
+    int8_t fontSize;
+    std::atomic<uint8_t> dirty;  // written by the audio thread for note labels
+    char* text;
+    uint32_t flags;
+    int32_t x, y, width, height;
+    std::atomic<uint32_t> faceColor;  // written by the audio thread for note labels
+    uint32_t inkColor;
+    int32_t param;
+    int32_t span;
+    int32_t textLimit;
+    float value;
+    GuiControl* next;
+};
+
+// Where the 161 records are stored in the kit block (their list order, which
+// is their painting order, is built separately by the layout).
+constexpr int kControlsPerPad = 8;
+constexpr int kNameLabel = 0;  // first control of a pad's block
+constexpr int kNoteLabel = 1;  // second: the note label the engine recolours
+
+enum DetailControl {
+    DetailNameBox,
+    DetailFileName,
+    DetailNoteSlider,
+    DetailLowKnob,
+    DetailHighKnob,
+    DetailMidKnob,
+    DetailMidGainKnob,
+    DetailPitchXKnob,
+    DetailSampleRateKnob,
+    DetailBitKnob,
+    DetailDelButton,
+    DetailControlCount
+};
+constexpr int kFileCaption = 1;  // the "File" caption among the detail captions
+
+struct ControlStore {
+    GuiControl pads[16][kControlsPerPad];
+    GuiControl leftColumn[8];
+    GuiControl detail[DetailControlCount];
+    GuiControl detailCaptions[10];
+    GuiControl bars[4];
+};
+static_assert(sizeof(ControlStore) == 161 * sizeof(GuiControl), "161 controls, no gaps");
+
+constexpr uint32_t kSelectedNameColour = rgb(255, 136, 136);
+constexpr uint32_t kLoadedNameColour = rgb(136, 136, 255);
+constexpr uint32_t kEmptyNameColour = rgb(136, 136, 136);

@@ -1,0 +1,121 @@
+#include "engine/Notes.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr uint8_t kNoteOff = 0x80;
+constexpr uint8_t kNoteOn = 0x90;
+
+// A voice's filter shares the pad filter's coefficients and keeps its own state.
+void borrowFilter(Biquad& voiceFilter, Biquad& padFilter) {
+    for (int i = 0; i < Biquad::CoefficientCount; ++i) voiceFilter.coef[i] = padFilter.coef[i];
+    voiceFilter.type = padFilter.type;
+    voiceFilter.controlSignal = padFilter.controlSignal;
+    voiceFilter.flags = padFilter.flags;
+    voiceFilter.mix = padFilter.mix;
+    voiceFilter.setCount = padFilter.setCount;
+    voiceFilter.owner = &padFilter;
+    voiceFilter.next = nullptr;
+    for (float& value : voiceFilter.state) value = 0.0f;
+}
+
+int freeVoiceSlot(const DrumKit& kit) {
+    for (int slot = 0; slot < kVoiceCount; ++slot)
+        if (kit.voices[slot].pad == nullptr) return slot;
+    return -1;
+}
+
+void startVoice(const DrumSynth& synth, Voice& voice, Pad& pad, int16_t velocity) {
+    const DrumKit& kit = *synth.kit;
+    voice.pad = &pad;
+    borrowFilter(voice.lowCutFilter, pad.lowCutFilter);
+    borrowFilter(voice.midFilter, pad.midFilter);
+    borrowFilter(voice.highCutFilter, pad.highCutFilter);
+    // Hard hits play higher and soft ones lower, scaled by Pitch-X.
+    const int bend = std::max(velocity - 90, -30);
+    voice.pitchFactor = 1.0f + static_cast<float>(bend) * 0.002f * pad.pitchX;
+    voice.fadeInStep = 0.0f;
+    voice.glideStep = 0.0f;
+    voice.position = 0.0f;
+    voice.fadeIn = 1.0f;
+    voice.fadeOut = 0.0f;
+    voice.smoothState = 0.0f;
+    voice.startClock = kit.clock;
+    // Successive hits alternate polarity, the first one negative.
+    const uint8_t count = pad.polarityCount++;
+    const float sign = (count & 1) ? 1.0f : -1.0f;
+    voice.gain = static_cast<float>(velocity) * kit.velocityScale * sign;
+}
+
+// Fades out every other voice of the pad's choke group. A hit within half a
+// second of such a voice is a roll: it starts quieter, rises over
+// |Pitch-X| / 5 seconds, and starts bent by up to 2.5 % x Pitch-X, gliding back.
+void chokeGroup(const DrumSynth& synth, int newSlot, Pad& pad) {
+    DrumKit& kit = *synth.kit;
+    Voice& fresh = kit.voices[newSlot];
+    for (int j = 0; j < kVoiceCount; ++j) {
+        Voice& other = kit.voices[j];
+        if (j == newSlot || other.pad == nullptr || other.pad->group != pad.group) continue;
+        other.fadeOut = 1.0f;
+        const uint32_t elapsed = kit.clock - other.startClock;
+        if (elapsed >= static_cast<uint32_t>(kit.halfRate)) continue;
+        const float strength = std::fabs(pad.pitchX);
+        if (strength * 200.0f >= 1.0f) {
+            fresh.fadeIn = static_cast<float>(elapsed) / static_cast<float>(kit.halfRate);
+            fresh.fadeInStep = 1000.0f / (strength * 200.0f * synth.hostRate);
+        }
+        fresh.pitchFactor *= 1.0f + static_cast<float>(elapsed) * kit.rollBendScale * pad.pitchX;
+        fresh.glideStep = 3.3333335f / synth.hostRate;
+    }
+}
+
+int noteOn(DrumSynth& synth, int16_t key, int16_t velocity) {
+    DrumKit& kit = *synth.kit;
+    int result = 0;
+    for (Pad& pad : kit.pads) {
+        if (pad.note != key || pad.samples == nullptr) continue;
+        result = kEditorChanged;
+        pad.activity += kHeldActivity + 1;
+        showActivity(pad);
+        const int slot = freeVoiceSlot(kit);
+        if (slot < 0) continue;  // all 24 sounding: no stealing
+        startVoice(synth, kit.voices[slot], pad, velocity);
+        chokeGroup(synth, slot, pad);
+    }
+    return result;
+}
+
+int release(DrumSynth& synth, int16_t key, bool onlyPadsWithSamples) {
+    int result = 0;
+    for (Pad& pad : synth.kit->pads) {
+        if (pad.note != key || (onlyPadsWithSamples && pad.samples == nullptr)) continue;
+        result = kEditorChanged;
+        if (pad.activity >= kHeldActivity) pad.activity -= kHeldActivity;
+        showActivity(pad);
+    }
+    return result;
+}
+
+}  // namespace
+
+void showActivity(Pad& pad) {
+    if (pad.control == nullptr) return;
+    uint32_t colour = kIdleColour;
+    if (pad.activity >= kHeldActivity)
+        colour = kHeldColour;
+    else if (pad.activity > 0)
+        colour = kRingingColour;
+    GuiControl& label = noteLabel(pad);
+    label.faceColor.store(colour, std::memory_order_relaxed);
+    label.dirty.store(1, std::memory_order_relaxed);
+}
+
+int noteEvent(DrumSynth& synth, uint8_t status, int16_t key, int16_t velocity) {
+    if (synth.kit == nullptr) return 0;
+    if (status == kNoteOn && velocity != 0) return noteOn(synth, key, velocity);
+    if (status == kNoteOn) return release(synth, key, true);
+    if (status == kNoteOff) return release(synth, key, false);
+    return 0;
+}

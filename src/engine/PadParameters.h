@@ -1,0 +1,27 @@
+// The 240 host parameters: 15 per pad, each a normalised value in [0, 1]
+// mapped onto one pad field.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/DrumSynth.h"
+
+enum PadParam {
+    ParamName, ParamWav, ParamVolume, ParamPan, ParamPitch, ParamLow, ParamHigh, ParamMid,
+    ParamMidGain, ParamSampleRate, ParamBit, ParamNote, ParamGroup, ParamChannel, ParamPitchX
+};
+
+// Room a display text needs, NUL included.
+constexpr int kDisplayTextSize = 64;
+
+// Sets the pad field of parameter index from value (clamped into [0, 1]) and
+// keeps the derived filter and hold values in step. Other indexes do nothing.
+void setPadParameter(DrumSynth& synth, int32_t index, float value);
+
+// Writes the display text (at least kDisplayTextSize bytes of room) and
+// returns the normalised value. Indexes outside 0..239 leave text untouched
+// and return 0.
+float describePadParameter(const DrumSynth& synth, int32_t index, char* text);
+
+// "C-1" .. "G9" for MIDI keys 0 to 127.
+void formatNoteName(int key, char* text, int size);

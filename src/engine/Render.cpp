@@ -1,0 +1,149 @@
+#include "engine/Render.h"
+
+#include <cstring>
+
+#include "engine/Notes.h"
+
+namespace {
+
+constexpr int16_t kPreviewVelocity = 100;
+
+void clearOutputs(float* const* outputs, int32_t count) {
+    for (int o = 0; o < kOutputCount; ++o) std::memset(outputs[o], 0, sizeof(float) * count);
+}
+
+int playPreview(DrumSynth& synth) {
+    DrumKit& kit = *synth.kit;
+    const int8_t on = kit.previewOn.load(std::memory_order_relaxed);
+    if (on >= 0) {
+        const int result = noteEvent(synth, 0x90, on, kPreviewVelocity);
+        kit.previewOn.store(-1, std::memory_order_relaxed);
+        return result;
+    }
+    const int8_t off = kit.previewOff.load(std::memory_order_relaxed);
+    if (off >= 0) {
+        const int result = noteEvent(synth, 0x80, off, 0);
+        kit.previewOff.store(-1, std::memory_order_relaxed);
+        return result;
+    }
+    return 0;
+}
+
+// The sample index the rate reduction holds: the value changes only when
+// k * holdRatio crosses an integer, as if sampled at the hold rate. Guarded
+// against the int range and the sample's end, which rounding can touch.
+inline int32_t heldIndex(int32_t k, float holdRatio, float holdInverse, int32_t frameCount) {
+    const float held = static_cast<float>(k) * holdRatio;
+    if (!(held < 2147483648.0f)) return k;
+    const float source = static_cast<float>(static_cast<int32_t>(held)) * holdInverse;
+    if (!(source < 2147483648.0f)) return k;
+    int32_t index = static_cast<int32_t>(source);
+    if (index >= frameCount) index = frameCount - 1;
+    return index < 0 ? 0 : index;
+}
+
+void mixVoice(float* const* outputs, const float* scratch, const Pad& pad, int32_t count) {
+    const int channel = pad.channel;
+    if (channel < 0 || channel >= kOutputPairCount) return;
+    const float leftGain = (1.0f - pad.pan) * pad.volume;
+    const float rightGain = pad.pan * pad.volume;
+    float* left = outputs[2 * channel];
+    float* right = outputs[2 * channel + 1];
+    for (int32_t i = 0; i < count; ++i) {
+        left[i] += scratch[i] * leftGain;
+        right[i] += scratch[i] * rightGain;
+    }
+}
+
+}  // namespace
+
+int playVoice(DrumSynth& synth, Voice& voice, Pad& pad, int32_t count) {
+    DrumKit& kit = *synth.kit;
+    float* out = kit.scratch;
+    const float step = pad.sampleRate * pad.pitch * synth.hostRateInverse;
+    const float* samples = pad.samples;
+    const int32_t frameCount = pad.frameCount;
+    const double frameLimit = static_cast<double>(frameCount);
+    const float holdRatio = pad.holdRatio, holdInverse = pad.holdInverse;
+    // bitIndex b keeps b + 1 fractional bits.
+    const int bits = (pad.bitIndex >= 0 && pad.bitIndex < kBitIndexCount) ? pad.bitIndex + 1 : 23;
+    const float quantScale = static_cast<float>(1u << bits);
+    const float quantInverse = 1.0f / quantScale;
+    const float fadeOutStep = kit.fadeOutStep;
+
+    float pitchFactor = voice.pitchFactor, glideStep = voice.glideStep;
+    float position = voice.position, fadeIn = voice.fadeIn, fadeInStep = voice.fadeInStep;
+    float fadeOut = voice.fadeOut, smooth = voice.smoothState;
+    const float gain = voice.gain;
+    bool ended = false;
+
+    int32_t i = 0;
+    for (; i < count; ++i) {
+        if (glideStep != 0.0f) {
+            pitchFactor -= glideStep;
+            if (!(pitchFactor > 1.0f)) glideStep = 0.0f;
+        }
+        position += step * pitchFactor;
+        // k = trunc(position); a negative or non-finite position ends the voice too.
+        if (samples == nullptr || !(position > -1.0f) ||
+            static_cast<double>(position) >= frameLimit) {
+            ended = true;
+            break;
+        }
+        const int32_t k = static_cast<int32_t>(position);
+        const float value = samples[heldIndex(k, holdRatio, holdInverse, frameCount)];
+        float v = static_cast<float>(static_cast<int32_t>(value * quantScale)) * quantInverse;
+        if (fadeOut != 0.0f) {
+            v = v * fadeOut;
+            fadeOut -= fadeOutStep;
+            if (!(fadeOut > 0.0f)) {
+                ended = true;
+                break;
+            }
+        } else if (fadeIn < 1.0f) {
+            fadeIn += fadeInStep;
+        }
+        v = v * fadeIn;
+        smooth = (v + smooth) * 0.5f;
+        out[i] = smooth * gain;
+    }
+    if (i < count) std::memset(out + i, 0, sizeof(float) * (count - i));
+
+    voice.pitchFactor = pitchFactor;
+    voice.glideStep = glideStep;
+    voice.position = position;
+    voice.fadeIn = fadeIn;
+    voice.fadeOut = fadeOut;
+    voice.smoothState = smooth;
+    if (!ended) return 0;
+
+    voice.pad = nullptr;
+    if (pad.activity != 0) pad.activity -= 1;
+    showActivity(pad);
+    return 1;
+}
+
+int renderBlock(DrumSynth& synth, float* const* outputs, int32_t count) {
+    if (count <= 0) return 0;
+    DrumKit* kit = synth.kit;
+    if (kit == nullptr || kit->scratch == nullptr) {
+        clearOutputs(outputs, count);
+        return 0;
+    }
+    kit->clock += static_cast<uint32_t>(count);
+    if (kit->clock == 0) kit->clock = 1;
+
+    int result = playPreview(synth);
+    clearOutputs(outputs, count);
+
+    for (Voice& voice : kit->voices) {
+        if (voice.pad == nullptr) continue;
+        Pad& pad = *voice.pad;
+        result += playVoice(synth, voice, pad, count);
+        if (pad.lowCut > 10.0f) process(&voice.lowCutFilter, kit->scratch, count);
+        if (pad.midFreq > 10.0f) process(&voice.midFilter, kit->scratch, count);
+        if (pad.highCut < 30000.0f) process(&voice.highCutFilter, kit->scratch, count);
+        mixVoice(outputs, kit->scratch, pad, count);
+    }
+    return result != 0 ? kEditorChanged : 0;
+}

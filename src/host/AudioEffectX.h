@@ -1,0 +1,20 @@
+// The VST 2.x extensions of the binding layer: events, names, capabilities.
+#pragma once
+
+#include "host/AudioEffect.h"
+
+class AudioEffectX : public AudioEffect {
+public:
+    explicit AudioEffectX(audioMasterCallback audioMaster) : AudioEffect(audioMaster) {}
+
+    VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                         float opt) override;
+
+    virtual VstInt32 processEvents(VstEvents* events) { (void)events; return 0; }
+    virtual void getProgramNameIndexed(char* text) { *text = '\0'; }
+    virtual bool getEffectName(char* name) { *name = '\0'; return false; }
+    virtual bool getVendorString(char* text) { *text = '\0'; return false; }
+    virtual bool getProductString(char* text) { *text = '\0'; return false; }
+    virtual VstInt32 getVendorVersion() { return 0; }
+    virtual VstInt32 canDo(const char* text) { (void)text; return -1; }
+};

@@ -1,0 +1,29 @@
+// The operating-system seam: everything the portable code needs from the OS.
+// One implementation per OS: PlatformWin32.cpp and PlatformPosix.cpp.
+#pragma once
+
+#include <cstddef>
+
+// The directory separator of module and file paths on this OS.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// Gives up the rest of the time slice (Sleep(0) on Windows). The only system
+// call the audio thread ever makes.
+void platformYield();
+
+// Sleeps for at least the given number of milliseconds.
+void platformSleepMs(unsigned milliseconds);
+
+// Writes the full path of the module (DLL or shared library) that holds this
+// code into buffer, NUL-terminated and cut to size - 1 characters.
+void platformModulePath(char* buffer, size_t size);
+
+// The module handle the loader gave us (HINSTANCE on Windows, null elsewhere).
+void* platformModuleHandle();
+
+// Asks for a repaint of the whole window without erasing its background.
+void platformInvalidateWindow(void* window);
