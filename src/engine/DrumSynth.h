@@ -45,6 +45,7 @@ struct DrumSynth {
     float* paramValues;         // paramCount normalised values
     DrumKit* kit;
     BusyFlags* busy;            // the audio/edit exclusion; null without an audio thread
+    const std::atomic<bool>* suspended;  // the host has stopped processing; null = no audio thread
 
     // Shared with the editor.
     std::atomic<void*> editorWindow;

@@ -5,7 +5,9 @@
 
 #include "editor/PadSelection.h"
 #include "engine/Kit.h"
+#include "platform/Platform.h"
 #include "files/Names.h"
+#include "files/Patch.h"
 #include "files/SampleStore.h"
 
 const char* const kDefaultPadNames[kPadCount] = {
@@ -70,6 +72,26 @@ void applyPadDefaults(DrumKit& kit, int p) {
     pad.highCutFilter.freq = 30000.0f;
 }
 
+// "preset/preset.bin" beside the plug-in file (backslashes on Windows). A
+// directory too long for the path buffer simply has no default patch.
+void loadDefaultPatch(DrumSynth& synth) {
+    static const char kPresetPath[] = {kPathSeparator, 'p', 'r', 'e', 's', 'e', 't', kPathSeparator,
+                                       'p', 'r', 'e', 's', 'e', 't', '.', 'b', 'i', 'n', '\0'};
+    std::strncpy(synth.dropPath, synth.modulePath, sizeof synth.dropPath - 1);
+    synth.dropPath[sizeof synth.dropPath - 1] = '\0';
+    char* cut = std::strrchr(synth.dropPath, kPathSeparator);
+    if (cut == nullptr) return;
+    *cut = '\0';
+    if (std::strlen(synth.dropPath) + sizeof kPresetPath > sizeof synth.dropPath) return;
+    std::strcat(synth.dropPath, kPresetPath);
+
+    int64_t size = 0;
+    uint8_t* bytes = readWholeFile(synth.dropPath, &size);
+    if (bytes == nullptr) return;
+    restorePatch(synth, bytes, size);  // a refused file leaves the defaults
+    std::free(bytes);
+}
+
 }  // namespace
 
 SampleStore* createSampleStore() {
@@ -102,5 +124,6 @@ bool constructSynth(DrumSynth& synth) {
     setAudioFormat(synth, synth.hostRate, synth.blockLength);
     selectPad(synth, 0);
     synth.fullRedraw += 1;
+    if (synth.modulePath != nullptr) loadDefaultPatch(synth);
     return true;
 }

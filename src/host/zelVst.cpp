@@ -9,6 +9,8 @@
 #include "engine/PadParameters.h"
 #include "files/Construction.h"
 #include "files/Names.h"
+#include "files/Patch.h"
+#include "files/SampleStore.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -36,6 +38,7 @@ zelVst::zelVst(audioMasterCallback audioMaster) : AudioEffectX(audioMaster) {
     synth.capabilities = 3;
     synth.modulePath = sharedModulePath();
     synth.busy = &busy;
+    synth.suspended = &suspended;
     // Provisional identity until the core's construction fills it in.
     synth.inputCount = 1;
     synth.outputCount = 1;
@@ -113,17 +116,25 @@ void zelVst::requestFullRepaint() {
     platformInvalidateWindow(window);
 }
 
+// The host gets the kit's own image, not a copy: it stays valid until the
+// image is next resized (a sample load, a removal or a restore).
 VstInt32 zelVst::getChunk(void** data, bool isPreset) {
-    (void)data;
-    (void)isPreset;
-    return 0;
+    (void)isPreset;  // one block serves banks and programs alike
+    buildPatch(synth);
+    *data = synth.kit->sampleStore;
+    return synth.kit->sampleStore->totalSize;
 }
 
 VstInt32 zelVst::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
-    (void)data;
-    (void)byteSize;
     (void)isPreset;
-    return 0;
+    VstInt32 result = 0;
+    if (byteSize != 0 && data != nullptr) {
+        EditGuard guard(&busy);
+        result = restorePatch(synth, static_cast<const uint8_t*>(data), byteSize);
+    }
+    refreshParameterValues();
+    requestFullRepaint();
+    return result;
 }
 
 void zelVst::copyName(int entry, char* text, int limit) const {
