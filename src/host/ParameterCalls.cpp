@@ -2,6 +2,7 @@
 // through a one-entry memo that getParameter and getParameterDisplay share.
 #include <cstring>
 
+#include "engine/Numbers.h"
 #include "engine/PadParameters.h"
 #include "files/Names.h"
 #include "host/zelVst.h"
@@ -12,12 +13,13 @@ bool inRange(VstInt32 index, const DrumSynth& synth) { return index >= 0 && inde
 
 void zelVst::setParameter(VstInt32 index, float value) {
     if (!inRange(index, synth)) return;
-    {
-        EditGuard guard(&busy);
-        setPadParameter(synth, index, value);
-    }
-    if (value == synth.paramValues[index]) return;
-    synth.paramValues[index] = value;
+    // The cache is updated under the same guard, so that two automating
+    // threads never write it at once. It keeps the value as applied: clamped.
+    EditGuard guard(&busy);
+    setPadParameter(synth, index, value);
+    const float applied = clampUnit(value);
+    if (applied == synth.paramValues[index]) return;
+    synth.paramValues[index] = applied;
     for (GuiControl* control = synth.controls; control != nullptr; control = control->next)
         if (control->param == index) control->dirty.store(1, std::memory_order_relaxed);
 }

@@ -101,7 +101,11 @@ void zelVst::setProgram(VstInt32 program) {
     curProgram = program;
     synth.currentProgram = program;
     refreshParameterValues();
-    requestFullRepaint();
+    void* window = synth.editorWindow.load();
+    if (window != nullptr) {
+        synth.fullRedraw = 1;
+        platformInvalidateWindow(window);
+    }
 }
 
 void zelVst::refreshParameterValues() {
