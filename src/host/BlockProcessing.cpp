@@ -31,8 +31,10 @@ VstInt32 zelVst::processEvents(VstEvents* events) {
     const VstInt32 count = events->numEvents;
     if (count <= 0) return 1;
     if (!queue.reserve(count)) return 0;
+    // The host's list holds numEvents pointers, not the two the record declares.
+    VstEvent* const* list = events->events;
     for (VstInt32 i = 0; i < count; ++i) {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = list[i];
         if (event == nullptr || event->type != kVstMidiType) continue;  // SysEx among others
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
         QueuedEvent& entry = queue.entries[queue.eventCount++];

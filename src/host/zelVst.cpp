@@ -91,6 +91,8 @@ void zelVst::setSampleRate(float rate) {
     // A rate no audio runs at would turn the engine's integer fields into
     // undefined conversions; such a request changes nothing.
     if (!(rate >= 1.0f && rate <= 10000000.0f)) return;
+    // Hosts should only change the rate while suspended; not all do.
+    EditGuard guard(&busy);
     synth.hostRateInverse = 1.0f / rate;
     setAudioFormat(synth, rate, synth.blockLength);
     sampleRate = rate;
