@@ -1,0 +1,57 @@
+#include "TestKit.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/Kit.h"
+#include "engine/Notes.h"
+#include "engine/Render.h"
+#include "files/Construction.h"
+
+TestKit::TestKit(float rate) {
+    core.hostRate = rate;
+    core.hostRateInverse = 1.0f / rate;
+    core.blockLength = 1024;
+    core.capabilities = 3;
+    core.modulePath = modulePath;
+    core.busy = nullptr;
+    for (int o = 0; o < kOutputCount; ++o) {
+        outputs[o].assign(1024, 0.0f);
+        outputPointers[o] = outputs[o].data();
+    }
+    if (!constructSynth(core)) std::abort();
+}
+
+TestKit::~TestKit() { releaseKit(core.kit); }
+
+void TestKit::placeSample(int p, const std::vector<float>& values, float sampleRate) {
+    Pad& target = pad(p);
+    std::free(target.samples);
+    target.samples = static_cast<float*>(std::malloc(sizeof(float) * values.size()));
+    std::memcpy(target.samples, values.data(), sizeof(float) * values.size());
+    target.frameCount = static_cast<int32_t>(values.size());
+    target.sampleRate = sampleRate;
+    updateHoldRatio(target);
+}
+
+int TestKit::render(int32_t count) { return renderBlock(core, outputPointers, count); }
+
+int TestKit::advance(int32_t frames) {
+    int result = 0;
+    while (frames > 0) {
+        const int32_t span = frames < 1024 ? frames : 1024;
+        result |= render(span);
+        frames -= span;
+    }
+    return result;
+}
+
+int TestKit::noteEvent(uint8_t status, int16_t key, int16_t velocity) {
+    return ::noteEvent(core, status, key, velocity);
+}
+
+int soundingVoices(TestKit& kit) {
+    int count = 0;
+    for (const Voice& voice : kit.kit().voices) count += voice.pad != nullptr;
+    return count;
+}

@@ -1,0 +1,43 @@
+// A synthesizer core built the way the plug-in builds it, for engine tests,
+// with helpers to place samples in pads and to render spans.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/DrumSynth.h"
+
+class TestKit {
+public:
+    explicit TestKit(float rate = 44100.0f);
+    ~TestKit();
+    TestKit(const TestKit&) = delete;
+    TestKit& operator=(const TestKit&) = delete;
+
+    DrumSynth& synth() { return core; }
+    DrumKit& kit() { return *core.kit; }
+    Pad& pad(int p) { return core.kit->pads[p]; }
+    Voice& voice(int v) { return core.kit->voices[v]; }
+
+    // Copies values into a fresh heap buffer owned by the pad, as the sample
+    // loader leaves it, and derives the hold ratio.
+    void placeSample(int p, const std::vector<float>& values, float sampleRate);
+
+    // Renders count frames (at most 1024) into out(0..15); returns the answer.
+    int render(int32_t count);
+    // Renders frames in spans of at most 1024; ORs the answers.
+    int advance(int32_t frames);
+    float* out(int channel) { return outputs[channel].data(); }
+
+    int noteOn(int16_t key, int16_t velocity = 100) { return noteEvent(0x90, key, velocity); }
+    int noteEvent(uint8_t status, int16_t key, int16_t velocity);
+
+private:
+    DrumSynth core{};
+    char modulePath[260] = {};
+    std::vector<float> outputs[kOutputCount];
+    float* outputPointers[kOutputCount];
+};
+
+// Number of voice slots in use.
+int soundingVoices(TestKit& kit);
