@@ -96,7 +96,10 @@ void loadDefaultPatch(DrumSynth& synth) {
 
 SampleStore* createSampleStore() {
     auto* store = static_cast<SampleStore*>(std::calloc(1, sizeof(SampleStore)));
-    if (store != nullptr) store->totalSize = kFixedImageSize;
+    if (store == nullptr) return nullptr;
+    // Every slot a load adds is coded: rebuilding one must not code it again.
+    store->formatMarker = 1;
+    store->totalSize = kFixedImageSize;
     return store;
 }
 

@@ -130,7 +130,8 @@ int32_t restorePatch(DrumSynth& synth, const uint8_t* bytes, int64_t size) {
         if (image == nullptr) return 0;
         kit.sampleStore = static_cast<SampleStore*>(image);
     }
-    std::memcpy(kit.sampleStore, bytes, static_cast<size_t>(n));
+    // A host may hand back the very image that getChunk gave it.
+    std::memmove(kit.sampleStore, bytes, static_cast<size_t>(n));
     updateRateFields(kit, synth.hostRate);
 
     const bool older = kit.sampleStore->formatMarker < 1;

@@ -47,13 +47,14 @@ inline int64_t offsetOf(const DrumKit& kit, int number) {
     return offset;
 }
 
-// Whether a slot header of size bytes is one the decoder can read.
+// Whether a slot header of size bytes is one the decoder can read. A rate of
+// 0 Hz would hold a voice on its first sample for ever.
 inline bool headerFits(const uint8_t* header, int64_t size) {
     if (size < kHeaderSize) return false;
     const uint16_t width = readU16(header + kBlockAlign);
     const uint32_t dataSize = readU32(header + kDataSize);
     return width >= 1 && width <= kMaxSampleWidth && dataSize == size - kHeaderSize &&
-           dataSize % width == 0;
+           dataSize % width == 0 && readU32(header + kSampleRate) != 0;
 }
 
 }  // namespace slot

@@ -28,5 +28,6 @@ static_assert(sizeof(SampleStore) == kFixedImageSize, "patch layout");
 // The bytes of the image, for slot access past the fixed part.
 inline uint8_t* imageBytes(SampleStore* store) { return reinterpret_cast<uint8_t*>(store); }
 
-// A zeroed image of the fixed part alone, totalSize 9372; null on failure.
+// A zeroed image of the fixed part alone, formatMarker 1 and totalSize 9372;
+// null on failure.
 SampleStore* createSampleStore();

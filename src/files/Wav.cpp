@@ -40,6 +40,7 @@ bool readLayout(const uint8_t* bytes, int64_t size, WavLayout& wav) {
     wav.blockAlign = readU16(bytes + kBlockAlign);
     wav.dataSize = readU32(bytes + kDataSize);
     if (wav.channels != 1 && wav.channels != 2) return false;
+    if (readU32(bytes + kSampleRate) == 0) return false;  // a voice would never move on
     if (wav.blockAlign < 1 || wav.blockAlign > 8 || wav.blockAlign % wav.channels != 0) return false;
     wav.width = static_cast<uint16_t>(wav.blockAlign / wav.channels);
     if (wav.width > kMaxSampleWidth) return false;
