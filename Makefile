@@ -53,12 +53,18 @@ build/wineprefix/.ready: | bootstrap
 	touch $@
 
 demo: native win64
-	@build/native/tools/vsthost/vsthost info build/native/src/zel001_x64.so
-	@echo
-	@scripts/wine-run build/win64/tools/vsthost/vsthost.exe info build/win64/src/zel001_x64.dll
+	build/native/tools/zel/zel render examples/groove.mid build/demo.wav
 	@echo
 	@echo "Linux plug-in:   build/native/src/zel001_x64.so"
 	@echo "Windows plug-in: build/win64/src/zel001_x64.dll"
+	@echo "Demo:            build/demo.wav (examples/groove.mid played by the built-in kit)"
+	@echo
+	@echo "To install, put the plug-in where your host looks for VST 2 plug-ins:"
+	@echo "  Linux:   sudo cmake --install build/native   (/usr/local/lib/vst/zel001_x64.so, /usr/local/bin/zel)"
+	@echo "           or: mkdir -p ~/.vst && cp build/native/src/zel001_x64.so ~/.vst/"
+	@echo "  Windows: copy zel001_x64.dll into the host's VST plug-in folder"
+	@echo "The plug-in starts with preset/preset.bin beside it; to start with the demo kit:"
+	@echo "  mkdir -p ~/.vst/preset && build/native/tools/zel/zel kit ~/.vst/preset/preset.bin --demo"
 
 test-native: native
 	cd build/native && $(CTEST)

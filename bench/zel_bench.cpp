@@ -1,0 +1,146 @@
+// zel's speed: rendering songs through the demo kit (as a real-time factor:
+// seconds of audio per second of work) and building and restoring a kit of
+// 16 ten-second samples.
+#include <benchmark/benchmark.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "DemoKit.h"
+#include "KitBuilder.h"
+#include "MidiFile.h"
+#include "MidiWriter.h"
+#include "PluginInstance.h"
+#include "Render.h"
+#include "WavImage.h"
+
+namespace {
+
+constexpr uint32_t kRate = 44100;
+
+// Mixes to stereo as `zel render` does, and drops the result.
+struct StereoMix : RenderSink {
+    std::vector<float> interleaved;
+    void write(const float* const* outputs, int32_t frames) override {
+        interleaved.assign(size_t(frames) * 2, 0.0f);
+        for (int32_t f = 0; f < frames; ++f)
+            for (int o = 0; o < 16; ++o) interleaved[size_t(f) * 2 + o % 2] += outputs[o][f];
+        benchmark::DoNotOptimize(interleaved.data());
+    }
+};
+
+// Sixteenth notes for a minute at 120 a minute, every pad busy: hats on
+// every step, kick and snare, toms and cymbals in turn.
+MidiSong denseGroove() {
+    MidiTrackWriter drums;
+    const int keys[16] = {36, 37, 38, 42, 44, 46, 41, 43, 45, 47, 48, 50, 51, 55, 49, 57};
+    for (int step = 0; step < 480; ++step) {
+        const uint64_t tick = uint64_t(step) * 120;
+        drums.noteOn(tick, 9, step % 2 ? 42 : 44, 70 + step % 40);
+        if (step % 4 == 0) drums.noteOn(tick, 9, 36, 120);
+        if (step % 8 == 4) drums.noteOn(tick, 9, 38, 110);
+        drums.noteOn(tick, 9, keys[6 + step % 10], 90);
+        if (step % 3 == 0) drums.noteOn(tick, 9, keys[step % 16], 100);
+    }
+    const std::vector<uint8_t> bytes = midiFileBytes({drums}, 480);
+    MidiSong song;
+    std::string error;
+    parseMidiFile(bytes.data(), bytes.size(), song, error);
+    return song;
+}
+
+MidiSong grooveFile() {
+    MidiSong song;
+    std::string error;
+    if (!readMidiFile(ZEL_GROOVE, song, error)) std::fprintf(stderr, "%s: %s\n", ZEL_GROOVE, error.c_str());
+    return song;
+}
+
+void renderThroughDemoKit(benchmark::State& state, const MidiSong& song) {
+    const std::vector<uint8_t> kit = demoKitImage();
+    const std::vector<TimedMessage> messages = timedMessages(song, kRate);
+    const int64_t songEnd = MidiClock(song, kRate).frameAt(song.endTick);
+    int64_t frames = 0;
+    for (auto _ : state) {
+        PluginInstance plugin;
+        plugin.open(kRate, 1024);
+        plugin.setChunk(kit);
+        plugin.resume();
+        StereoMix mix;
+        frames += renderSong(plugin, messages, songEnd, RenderOptions{kRate, 1024}, mix).frames;
+    }
+    state.counters["realtime_x"] = benchmark::Counter(double(frames) / kRate, benchmark::Counter::kIsRate);
+    state.counters["audio_s"] = double(frames) / kRate / double(state.iterations());
+}
+
+void BM_RenderExampleGroove(benchmark::State& state) { renderThroughDemoKit(state, grooveFile()); }
+BENCHMARK(BM_RenderExampleGroove)->Unit(benchmark::kMillisecond);
+
+void BM_RenderDenseMinute(benchmark::State& state) { renderThroughDemoKit(state, denseGroove()); }
+BENCHMARK(BM_RenderDenseMinute)->Unit(benchmark::kMillisecond);
+
+void BM_SynthesizeDemoKit(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(demoKitImage().size());
+}
+BENCHMARK(BM_SynthesizeDemoKit)->Unit(benchmark::kMillisecond);
+
+// Sixteen ten-second 16-bit files on disk, made once.
+class TenSecondSamples {
+public:
+    TenSecondSamples() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zel-bench-XXXXXX").string();
+        directory = mkdtemp(pattern.data()) != nullptr ? pattern : ".";
+        uint32_t noise = 1;
+        for (int p = 0; p < 16; ++p) {
+            std::vector<int32_t> samples(10 * kRate);
+            for (int32_t& sample : samples) {
+                noise = noise * 1664525u + 1013904223u;
+                sample = int32_t(noise >> 16) - 32768;
+            }
+            const std::vector<uint8_t> wav = canonicalWav(samples, 16, kRate);
+            paths.push_back(directory + "/pad" + std::to_string(p + 1) + ".wav");
+            std::FILE* file = std::fopen(paths.back().c_str(), "wb");
+            std::fwrite(wav.data(), 1, wav.size(), file);
+            std::fclose(file);
+        }
+    }
+    ~TenSecondSamples() { std::filesystem::remove_all(directory); }
+    std::vector<std::string> paths;
+
+private:
+    std::string directory;
+};
+
+KitRecipe sixteenPads(const TenSecondSamples& samples) {
+    KitRecipe recipe;
+    for (int p = 0; p < 16; ++p) recipe.samples.push_back({p, samples.paths[size_t(p)]});
+    return recipe;
+}
+
+void BM_BuildKitOf16TenSecondSamples(benchmark::State& state) {
+    const TenSecondSamples samples;
+    const KitRecipe recipe = sixteenPads(samples);
+    for (auto _ : state) benchmark::DoNotOptimize(buildKit(recipe).size());
+    state.counters["kit_MB"] = double(buildKit(recipe).size()) / 1e6;
+}
+BENCHMARK(BM_BuildKitOf16TenSecondSamples)->Unit(benchmark::kMillisecond);
+
+void BM_RestoreKitOf16TenSecondSamples(benchmark::State& state) {
+    const TenSecondSamples samples;
+    const std::vector<uint8_t> kit = buildKit(sixteenPads(samples));
+    for (auto _ : state) {
+        PluginInstance plugin;
+        plugin.open(kRate, 1024);
+        benchmark::DoNotOptimize(plugin.setChunk(kit));
+    }
+}
+BENCHMARK(BM_RestoreKitOf16TenSecondSamples)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

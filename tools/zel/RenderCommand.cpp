@@ -1,0 +1,74 @@
+#include "RenderCommand.h"
+
+#include <vector>
+
+#include "AudioWriter.h"
+#include "DemoKit.h"
+#include "FileBytes.h"
+#include "KitFile.h"
+#include "MidiFile.h"
+#include "PendingFile.h"
+#include "PluginInstance.h"
+#include "ProgressBar.h"
+#include "ZelError.h"
+#include "engine/DrumKit.h"
+
+namespace {
+
+// Writes the 16 outputs as they are, or mixes the 8 pairs into one.
+class OutputMix : public RenderSink {
+public:
+    OutputMix(AudioWriter& writer, bool allOutputs) : writer(writer), all(allOutputs) {}
+
+    void write(const float* const* outputs, int32_t frames) override {
+        const int channels = all ? kOutputCount : 2;
+        interleaved.assign(static_cast<size_t>(frames) * channels, 0.0f);
+        for (int32_t f = 0; f < frames; ++f) {
+            float* frame = interleaved.data() + static_cast<size_t>(f) * channels;
+            for (int o = 0; o < kOutputCount; ++o) frame[all ? o : o % 2] += outputs[o][f];
+        }
+        writer.write(interleaved.data(), frames);
+    }
+
+private:
+    AudioWriter& writer;
+    bool all;
+    std::vector<float> interleaved;
+};
+
+MidiSong readSong(const std::string& path) {
+    MidiSong song;
+    std::string reason;
+    if (!readMidiFile(path, song, reason)) throw fileError(path, reason);
+    return song;
+}
+
+}  // namespace
+
+RenderResult renderFile(const RenderRequest& request) {
+    const RenderOptions& options = request.options;
+    const MidiSong song = readSong(request.midiPath);
+    const int64_t songEnd = MidiClock(song, options.rate).frameAt(song.endTick);
+    if (static_cast<double>(songEnd) > kMaxSongSeconds * options.rate)
+        throw fileError(request.midiPath, "lasts longer than the 6 hours zel renders");
+    const std::vector<uint8_t> kit =
+        request.kitPath.empty() ? demoKitImage() : readKitFile(request.kitPath);
+
+    PluginInstance plugin;
+    plugin.open(options.rate, options.block);
+    if (!plugin.setChunk(kit))
+        throw fileError(request.kitPath.empty() ? "the demo kit" : request.kitPath, "refused by the plug-in");
+    plugin.resume();
+
+    PendingFile output(request.outputPath);
+    const int64_t maxFrames = songEnd + options.block + static_cast<int64_t>(kMaxTailSeconds * options.rate);
+    AudioWriter writer(output, request.allOutputs ? kOutputCount : 2, options.rate, maxFrames);
+    OutputMix mix(writer, request.allOutputs);
+    ProgressBar bar(baseName(request.outputPath), songEnd, options.rate);
+    const RenderResult result =
+        renderSong(plugin, timedMessages(song, options.rate), songEnd, options, mix, &bar);
+    bar.finish();
+    writer.finish();
+    output.commit();
+    return result;
+}
