@@ -1,9 +1,9 @@
 #include "MidiFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
+
+#include "RawFile.h"
 
 namespace {
 
@@ -243,22 +243,7 @@ bool parseMidiFile(const uint8_t* bytes, size_t size, MidiSong& song, std::strin
 }
 
 bool readMidiFile(const std::string& path, MidiSong& song, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = std::strerror(errno);
-        return false;
-    }
     std::vector<uint8_t> bytes;
-    uint8_t buffer[65536];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + count);
-    const bool failed = std::ferror(file) != 0;
-    const int reason = errno;
-    std::fclose(file);
-    if (failed) {
-        error = std::strerror(reason);
-        return false;
-    }
+    if (!readRawFile(path, bytes, error)) return false;
     return parseMidiFile(bytes.data(), bytes.size(), song, error);
 }
