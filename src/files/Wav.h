@@ -9,6 +9,8 @@
 // path non-empty: load that file into the pad (an unusable file changes
 // nothing). path "": remove the pad's sample. path null: rebuild the pad's
 // samples from the slot it plays (the caller already holds the engine).
+// A load and a removal take the engine themselves, briefly: never call them
+// while holding it.
 void loadPadSample(DrumSynth& synth, int pad, const char* path);
 
 // Loads a whole WAV file image already in memory, as a file load would; name
