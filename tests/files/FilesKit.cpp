@@ -16,31 +16,20 @@
 
 namespace fs = std::filesystem;
 
-FilesKit::FilesKit(const std::string& path, float rate) {
-    std::strncpy(modulePath, path.c_str(), sizeof modulePath - 1);
-    core.hostRate = rate;
-    core.hostRateInverse = 1.0f / rate;
-    core.blockLength = 1024;
-    core.capabilities = 3;
-    core.modulePath = modulePath;
+FilesKit::FilesKit(const std::string& path, float rate) : base(rate, path) {
     for (int o = 0; o < 16; ++o) {
         outputs[o].assign(1024, 0.0f);
         outputPointers[o] = outputs[o].data();
     }
-    if (!constructSynth(core)) std::abort();
 }
 
-FilesKit::~FilesKit() { releaseKit(core.kit); }
+FilesKit::~FilesKit() = default;
 
 void FilesKit::load(int p, const std::string& path) { loadPadSample(core, p, path.c_str()); }
 
 void FilesKit::remove(int p) { loadPadSample(core, p, ""); }
 
-Bytes FilesKit::patch() {
-    buildPatch(core);
-    const uint8_t* image = imageBytes(kit().sampleStore);
-    return Bytes(image, image + kit().sampleStore->totalSize);
-}
+Bytes FilesKit::patch() { return base.patch(); }
 
 int32_t FilesKit::restore(const Bytes& block) {
     return restorePatch(core, block.data(), static_cast<int64_t>(block.size()));

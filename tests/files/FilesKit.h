@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CoreUnderTest.h"
 #include "engine/DrumSynth.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -41,8 +42,8 @@ public:
     float peakOutput() const;                   // of the last render
 
 private:
-    DrumSynth core{};
-    char modulePath[kPathSize] = {};
+    CoreUnderTest base;
+    DrumSynth& core = base.synth();
     std::vector<float> outputs[16];
     float* outputPointers[16];
     float peak = 0.0f;

@@ -15,22 +15,11 @@
 #include "files/SampleSlot.h"
 #include "files/SampleStore.h"
 
-FuzzSynth::FuzzSynth() {
-    core.hostRate = 44100.0f;
-    core.hostRateInverse = 1.0f / 44100.0f;
-    core.blockLength = 256;
-    core.capabilities = 3;
-    core.modulePath = modulePath;  // empty: no default patch
-    require(constructSynth(core), "construction failed");
-}
+FuzzSynth::FuzzSynth() = default;
 
-FuzzSynth::~FuzzSynth() { releaseKit(core.kit); }
+FuzzSynth::~FuzzSynth() = default;
 
-Bytes FuzzSynth::image() {
-    buildPatch(core);
-    const uint8_t* bytes = imageBytes(core.kit->sampleStore);
-    return Bytes(bytes, bytes + core.kit->sampleStore->totalSize);
-}
+Bytes FuzzSynth::image() { return base.patch(); }
 
 std::vector<float> FuzzSynth::samples(int p) {
     const Pad& target = pad(p);

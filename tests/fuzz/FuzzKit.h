@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "CoreUnderTest.h"
 #include "engine/DrumSynth.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -28,8 +29,8 @@ public:
     void play();
 
 private:
-    DrumSynth core{};
-    char modulePath[kPathSize] = {};
+    CoreUnderTest base{44100.0f, "", 256};
+    DrumSynth& core = base.synth();
 };
 
 // Aborts with the message when the condition does not hold.

@@ -6,23 +6,15 @@
 #include "engine/Kit.h"
 #include "engine/Notes.h"
 #include "engine/Render.h"
-#include "files/Construction.h"
 
-TestKit::TestKit(float rate) {
-    core.hostRate = rate;
-    core.hostRateInverse = 1.0f / rate;
-    core.blockLength = 1024;
-    core.capabilities = 3;
-    core.modulePath = modulePath;
-    core.busy = nullptr;
+TestKit::TestKit(float rate) : base(rate) {
     for (int o = 0; o < kOutputCount; ++o) {
         outputs[o].assign(1024, 0.0f);
         outputPointers[o] = outputs[o].data();
     }
-    if (!constructSynth(core)) std::abort();
 }
 
-TestKit::~TestKit() { releaseKit(core.kit); }
+TestKit::~TestKit() = default;
 
 void TestKit::placeSample(int p, const std::vector<float>& values, float sampleRate) {
     Pad& target = pad(p);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "CoreUnderTest.h"
 #include "engine/DrumSynth.h"
 
 class TestKit {
@@ -33,8 +34,8 @@ public:
     int noteEvent(uint8_t status, int16_t key, int16_t velocity);
 
 private:
-    DrumSynth core{};
-    char modulePath[260] = {};
+    CoreUnderTest base;
+    DrumSynth& core = base.synth();
     std::vector<float> outputs[kOutputCount];
     float* outputPointers[kOutputCount];
 };
