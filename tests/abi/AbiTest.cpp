@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "PluginUnderTest.h"
 #include "VstHost.h"
 
 namespace {
@@ -30,24 +31,6 @@ const char* const kLabels[15] = {"",     "",     "[%]", "[%]", "[%]", "[Hz]", "[
 const int kPadKeys[16] = {36, 37, 38, 42, 44, 46, 41, 43, 45, 47, 48, 50, 51, 55, 49, 57};
 const char* const kPadKeyNames[16] = {"C2", "C#2", "D2", "F#2", "G#2", "A#2", "F2", "G2",
                                       "A2", "B2",  "C3", "D3",  "D#3", "G3",  "C#3", "A3"};
-
-std::string pluginPath;
-vsthost::PluginLibrary* library = nullptr;
-
-class LibraryEnvironment : public testing::Environment {
-public:
-    void SetUp() override {
-        library = new vsthost::PluginLibrary;
-        std::string error;
-        ASSERT_TRUE(library->open(pluginPath, error)) << error;
-    }
-    // Unloading after every instance is closed: a leak checker sees what
-    // effClose left behind.
-    void TearDown() override {
-        delete library;
-        library = nullptr;
-    }
-};
 
 // Every call the plug-in makes to the host, for the tests that listen.
 struct HostCall {
@@ -554,14 +537,3 @@ TEST_F(Plugin, SuspendedLeavesBuffersUntouched) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: abi_tests [gtest options] PLUGIN\n");
-        return 2;
-    }
-    pluginPath = argv[1];
-    testing::AddGlobalTestEnvironment(new LibraryEnvironment);
-    return RUN_ALL_TESTS();
-}

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "PatchBytes.h"
+#include "PluginUnderTest.h"
 #include "VstHost.h"
 
 namespace {
@@ -38,22 +39,6 @@ constexpr float kTolerance = 0.0f;  // the .so must match to the bit
 constexpr float kRate = 44100.0f;
 constexpr int kParams = 240;
 constexpr int kOutputs = 16;
-
-std::string pluginPath;
-vsthost::PluginLibrary* library = nullptr;
-
-class LibraryEnvironment : public testing::Environment {
-public:
-    void SetUp() override {
-        library = new vsthost::PluginLibrary;
-        std::string error;
-        ASSERT_TRUE(library->open(pluginPath, error)) << error;
-    }
-    void TearDown() override {
-        delete library;
-        library = nullptr;
-    }
-};
 
 // An instance set up as a host does before it plays.
 std::unique_ptr<vsthost::Effect> newInstance() {
@@ -568,14 +553,3 @@ TEST_F(Playback, ChunkHandedBackIsTheSameInstrument) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: abi_playback_tests [gtest options] PLUGIN\n");
-        return 2;
-    }
-    pluginPath = argv[1];
-    testing::AddGlobalTestEnvironment(new LibraryEnvironment);
-    return RUN_ALL_TESTS();
-}
