@@ -14,6 +14,7 @@
 
 #include "engine/BusyFlags.h"
 #include "engine/Kit.h"
+#include "engine/MidiStatus.h"
 #include "engine/PadParameters.h"
 #include "host/zelVst.h"
 
@@ -71,9 +72,9 @@ public:
             set(p, ParamHigh, (kHighCutHz - 2000) / 28000.0f);
             set(p, ParamMid, kMidHz / 5000.0f);
             set(p, ParamMidGain, (kMidGainDb + 6.0f) / 12.0f);
-            set(p, ParamSampleRate, (kRateIndex + 0.5f) / 15.9f);
-            set(p, ParamBit, (kBitIndex + 0.5f) / 22.9f);
-            set(p, ParamChannel, (p % 8 + 0.5f) / 7.9f);  // all 8 output pairs
+            set(p, ParamSampleRate, parameterMapping(ParamSampleRate).stepCentre(kRateIndex));
+            set(p, ParamBit, parameterMapping(ParamBit).stepCentre(kBitIndex));
+            set(p, ParamChannel, parameterMapping(ParamChannel).stepCentre(p % 8));  // all 8 output pairs
         }
         ready = true;
     }
@@ -111,7 +112,7 @@ public:
                 std::memset(&midi, 0, sizeof midi);
                 midi.type = kVstMidiType;
                 midi.byteSize = sizeof midi;
-                midi.midiData[0] = static_cast<char>(0x90);
+                midi.midiData[0] = static_cast<char>(midi::kNoteOn);
                 midi.midiData[1] = static_cast<char>(synth->kit->pads[nextPad].note);
                 midi.midiData[2] = 100;
                 events.events[e] = reinterpret_cast<VstEvent*>(&midi);

@@ -1,5 +1,5 @@
-// The editor's control records. They live in the kit block; the engine only
-// ever recolours a pad's note label, through the label's faceColor and dirty.
+// The editor's control records: what a control looks like, where it is, and
+// which parameter or command it is bound to.
 #pragma once
 
 #include <atomic>
@@ -23,11 +23,11 @@ constexpr uint32_t rgb(uint32_t red, uint32_t green, uint32_t blue) {
 struct GuiControl {
     int8_t kind;
     int8_t fontSize;
-    std::atomic<uint8_t> dirty;  // written by the audio thread for note labels
+    std::atomic<uint8_t> dirty;  // repaint at the next partial paint; set from host threads too
     char* text;
     uint32_t flags;
     int32_t x, y, width, height;
-    std::atomic<uint32_t> faceColor;  // written by the audio thread for note labels
+    uint32_t faceColor;
     uint32_t inkColor;
     int32_t param;
     int32_t span;
@@ -36,11 +36,11 @@ struct GuiControl {
     GuiControl* next;
 };
 
-// Where the 161 records are stored in the kit block (their list order, which
-// is their painting order, is built separately by the layout).
+// Where the 161 records are stored (their list order, which is their painting
+// order, is built separately by the layout).
 constexpr int kControlsPerPad = 8;
 constexpr int kNameLabel = 0;  // first control of a pad's block
-constexpr int kNoteLabel = 1;  // second: the note label the engine recolours
+constexpr int kNoteLabel = 1;  // second: the note label that flashes with the notes
 
 enum DetailControl {
     DetailNameBox,

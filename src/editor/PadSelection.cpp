@@ -1,9 +1,9 @@
 #include "editor/PadSelection.h"
 
-void selectPad(DrumSynth& synth, int selected) {
-    if (synth.kit == nullptr || selected < 0 || selected >= kPadCount) return;
-    DrumKit& kit = *synth.kit;
-    ControlStore& controls = kit.controls;
+void selectPad(EditorModel& model, DrumKit& kit, int selected) {
+    if (selected < 0 || selected >= kPadCount) return;
+    ControlStore& controls = model.controls;
+    model.selectedPad = selected;
 
     for (int p = 0; p < kPadCount; ++p) {
         uint32_t colour = kEmptyNameColour;
@@ -11,24 +11,25 @@ void selectPad(DrumSynth& synth, int selected) {
             colour = kSelectedNameColour;
         else if (kit.pads[p].samples != nullptr)
             colour = kLoadedNameColour;
-        controls.pads[p][kNameLabel].faceColor.store(colour, std::memory_order_relaxed);
+        controls.pads[p][kNameLabel].faceColor = colour;
     }
 
     Pad& pad = kit.pads[selected];
     const int base = kParamsPerPad * selected;
     GuiControl* detail = controls.detail;
-    detail[DetailNameBox].param = base + 0;
+    detail[DetailNameBox].param = base + ParamName;
     detail[DetailNameBox].text = pad.name;
-    controls.detailCaptions[kFileCaption].param = base + 1;
-    detail[DetailFileName].param = base + 1;
+    controls.detailCaptions[kFileCaption].param = base + ParamWav;
+    detail[DetailFileName].param = base + ParamWav;
     detail[DetailFileName].text = pad.fileName;
-    detail[DetailNoteSlider].param = base + 11;
-    detail[DetailLowKnob].param = base + 5;
-    detail[DetailHighKnob].param = base + 6;
-    detail[DetailMidKnob].param = base + 7;
-    detail[DetailMidGainKnob].param = base + 8;
-    detail[DetailPitchXKnob].param = base + 14;
-    detail[DetailSampleRateKnob].param = base + 9;
-    detail[DetailBitKnob].param = base + 10;
-    detail[DetailDelButton].param = base + 2;
+    detail[DetailNoteSlider].param = base + ParamNote;
+    detail[DetailLowKnob].param = base + ParamLow;
+    detail[DetailHighKnob].param = base + ParamHigh;
+    detail[DetailMidKnob].param = base + ParamMid;
+    detail[DetailMidGainKnob].param = base + ParamMidGain;
+    detail[DetailPitchXKnob].param = base + ParamPitchX;
+    detail[DetailSampleRateKnob].param = base + ParamSampleRate;
+    detail[DetailBitKnob].param = base + ParamBit;
+    // "Del" is the pad's command 2, which shares its index with the volume.
+    detail[DetailDelButton].param = base + ParamVolume;
 }

@@ -1,7 +1,10 @@
+// Selecting a pad: the detail pane edits it.
 #pragma once
 
-#include "engine/DrumSynth.h"
+#include "editor/EditorModel.h"
+#include "engine/DrumKit.h"
 
 // Shows pad as selected: recolours every pad's name label and binds the
-// detail pane's controls to the pad's parameters and texts.
-void selectPad(DrumSynth& synth, int pad);
+// detail pane's controls to the pad's parameters and texts. Marks nothing
+// for repaint: the caller asks for a full repaint.
+void selectPad(EditorModel& model, DrumKit& kit, int pad);

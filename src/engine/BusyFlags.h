@@ -3,12 +3,11 @@
 // Each side raises its own flag first and only then looks at the other's,
 // with sequentially consistent ordering, so the two can never both be inside
 // the engine. The audio side never blocks: it backs off and yields. Editing
-// threads also exclude each other with a mutex, since a host may automate
-// parameters from one thread while the editor loads a sample on another.
+// threads take the plug-in's edit lock before they raise their flag, so only
+// one of them is ever on this side at a time.
 #pragma once
 
 #include <atomic>
-#include <mutex>
 
 #include "platform/Platform.h"
 
@@ -30,20 +29,15 @@ public:
 
     // Editing side: waits for a running engine call to finish.
     void enterEdit() {
-        editMutex.lock();
         editBusy.store(true);
         while (audioBusy.load()) platformYield();
     }
 
-    void leaveEdit() {
-        editBusy.store(false);
-        editMutex.unlock();
-    }
+    void leaveEdit() { editBusy.store(false); }
 
 private:
     std::atomic<bool> audioBusy{false};
     std::atomic<bool> editBusy{false};
-    std::mutex editMutex;
 };
 
 // Holds the engine for an editing thread for the lifetime of the guard. A null

@@ -5,9 +5,15 @@
 
 #include "engine/DrumSynth.h"
 
-// Allocates a zeroed kit block and constructs its 48 pad and 72 voice filters.
-// Null when the allocation fails.
-DrumKit* allocateKit();
+// Default names and keys of the 16 pads.
+extern const char* const kDefaultPadNames[kPadCount];
+extern const int8_t kDefaultPadNotes[kPadCount];
+
+// Creates the kit of a zeroed synth whose hostRate and blockLength are set:
+// 16 pads at their defaults with designed filters, 24 free voices, the
+// scratch buffer. The sample store is the caller's to add. Null when an
+// allocation failed (nothing is left behind).
+DrumKit* createKit(DrumSynth& synth);
 
 // Frees the scratch buffer, the sample store, every pad's sample, the filters
 // (voices last to first, then pads last to first) and the block itself.
@@ -16,8 +22,11 @@ void releaseKit(DrumKit* kit);
 // The rate-derived fields of the kit, as every rate change computes them.
 void updateRateFields(DrumKit& kit, float sampleRate);
 
-// Derives the rate fields, replaces the scratch buffer when the block size
-// changes, and designs every pad filter for the rate.
+// The rate-derived fields, and every pad's filters designed for the rate.
+void applySampleRate(DrumKit& kit, float sampleRate);
+
+// Replaces the scratch buffer when the block size changes, then applies the
+// rate.
 void setAudioFormat(DrumSynth& synth, float sampleRate, int32_t blockSize);
 
 // holdRates[rateIndex] / sampleRate and its inverse, after either changed.

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+#include "engine/MidiStatus.h"
 
-constexpr uint8_t kNoteOff = 0x80;
-constexpr uint8_t kNoteOn = 0x90;
+namespace {
 
 // A voice's filter shares the pad filter's coefficients and keeps its own state.
 void borrowFilter(Biquad& voiceFilter, Biquad& padFilter) {
@@ -78,7 +77,7 @@ int noteOn(DrumSynth& synth, int16_t key, int16_t velocity) {
         if (pad.note != key || pad.samples == nullptr) continue;
         result = kEditorChanged;
         pad.activity += kHeldActivity + 1;
-        showActivity(pad);
+        publishActivity(pad);
         const int slot = freeVoiceSlot(kit);
         if (slot < 0) continue;  // all 24 sounding: no stealing
         startVoice(synth, kit.voices[slot], pad, velocity);
@@ -93,29 +92,17 @@ int release(DrumSynth& synth, int16_t key, bool onlyPadsWithSamples) {
         if (pad.note != key || (onlyPadsWithSamples && pad.samples == nullptr)) continue;
         result = kEditorChanged;
         if (pad.activity >= kHeldActivity) pad.activity -= kHeldActivity;
-        showActivity(pad);
+        publishActivity(pad);
     }
     return result;
 }
 
 }  // namespace
 
-void showActivity(Pad& pad) {
-    if (pad.control == nullptr) return;
-    uint32_t colour = kIdleColour;
-    if (pad.activity >= kHeldActivity)
-        colour = kHeldColour;
-    else if (pad.activity > 0)
-        colour = kRingingColour;
-    GuiControl& label = noteLabel(pad);
-    label.faceColor.store(colour, std::memory_order_relaxed);
-    label.dirty.store(1, std::memory_order_relaxed);
-}
-
 int noteEvent(DrumSynth& synth, uint8_t status, int16_t key, int16_t velocity) {
     if (synth.kit == nullptr) return 0;
-    if (status == kNoteOn && velocity != 0) return noteOn(synth, key, velocity);
-    if (status == kNoteOn) return release(synth, key, true);
-    if (status == kNoteOff) return release(synth, key, false);
+    if (status == midi::kNoteOn && velocity != 0) return noteOn(synth, key, velocity);
+    if (status == midi::kNoteOn) return release(synth, key, true);
+    if (status == midi::kNoteOff) return release(synth, key, false);
     return 0;
 }

@@ -4,10 +4,51 @@
 
 #include "engine/Kit.h"
 #include "engine/Numbers.h"
+#include "engine/PadFilters.h"
 
 namespace {
 
-int8_t indexFrom(float x, float factor) { return static_cast<int8_t>(static_cast<int32_t>(x * factor)); }
+using Mapping = ParameterMapping;
+
+constexpr Mapping kNoMapping = {Mapping::None, 0.0f, 0.0f, 0.0f, false, nullptr, nullptr};
+
+constexpr Mapping continuous(float scale, float offset, float inverse, float PadSettings::*field,
+                             bool offsetAfter = false) {
+    return {Mapping::Continuous, scale, offset, inverse, offsetAfter, field, nullptr};
+}
+
+constexpr Mapping stepped(float scale, float offset, float inverse, int8_t PadSettings::*field) {
+    return {Mapping::Stepped, scale, offset, inverse, false, nullptr, field};
+}
+
+const Mapping kMappings[kParamsPerPad] = {
+    kNoMapping,                                                        // Name
+    kNoMapping,                                                        // Wav
+    continuous(2.0f, 0.0f, 1.0f / 2.0f, &PadSettings::volume),         // 0 to 2
+    continuous(1.0f, 0.0f, 1.0f, &PadSettings::pan),                   // 0 to 1
+    continuous(1.5f, 0.5f, 1.0f / 1.5f, &PadSettings::pitch),          // 0.5 to 2
+    continuous(5000.0f, 0.0f, 1.0f / 5000.0f, &PadSettings::lowCut),   // Hz
+    continuous(28000.0f, 2000.0f, 1.0f / 28000.0f, &PadSettings::highCut),
+    continuous(5000.0f, 0.0f, 1.0f / 5000.0f, &PadSettings::midFreq),
+    continuous(12.0f, -6.0f, 1.0f / 12.0f, &PadSettings::midGain, true),  // dB
+    stepped(15.9f, 0.0f, 1.0f / 15.0f, &PadSettings::rateIndex),       // 16 hold rates
+    stepped(22.9f, 0.0f, 1.0f / 22.0f, &PadSettings::bitIndex),        // 2 to 24 bits
+    stepped(70.9f, 20.0f, 1.0f / 70.0f, &PadSettings::note),           // keys 20 to 90
+    stepped(15.9f, 0.0f, 1.0f / 15.0f, &PadSettings::group),           // 16 groups
+    stepped(7.9f, 0.0f, 1.0f / 7.0f, &PadSettings::channel),           // 8 output pairs
+    continuous(2.0f, -1.0f, 1.0f / 2.0f, &PadSettings::pitchX),        // -1 to 1
+};
+
+// The inverses are exactly the constants that returned values have always
+// been computed with, so every value a host stored reads back the same.
+static_assert(1.0f / 1.5f == 0.6666667f, "Pitch");
+static_assert(1.0f / 5000.0f == 0.0002f, "Low and Mid");
+static_assert(1.0f / 28000.0f == 3.5714285e-5f, "High");
+static_assert(1.0f / 12.0f == 0.083333336f && -6.0f * (1.0f / 12.0f) == -0.5f, "Mid-gain");
+static_assert(1.0f / 15.0f == 0.06666667f, "Sample rate and Group");
+static_assert(1.0f / 22.0f == 0.045454547f, "bit");
+static_assert(1.0f / 70.0f == 0.014285714f, "Note");
+static_assert(1.0f / 7.0f == 0.14285715f, "Channel");
 
 float holdRateAt(int rateIndex) {
     if (rateIndex < 0) rateIndex = 0;
@@ -15,100 +56,74 @@ float holdRateAt(int rateIndex) {
     return holdRates[rateIndex];
 }
 
-void redesign(Biquad& filter, float value, float& field, const DrumSynth& synth) {
-    field = value;
-    filter.design(synth.hostRate);
-}
-
 void printInt(char* text, int32_t value) { std::snprintf(text, kDisplayTextSize, "%d", value); }
 
+// What a new value changes beyond its own field.
+void followChange(const DrumSynth& synth, Pad& pad, int param) {
+    switch (param) {
+        case ParamLow: designLowCut(pad, synth.hostRate); break;
+        case ParamHigh: designHighCut(pad, synth.hostRate); break;
+        case ParamMid:
+        case ParamMidGain: designMidBand(pad, synth.hostRate); break;
+        case ParamSampleRate: updateHoldRatio(pad); break;
+        default: break;
+    }
+}
+
+void writeDisplay(const Pad& pad, int param, char* text) {
+    switch (param) {
+        case ParamVolume: printInt(text, truncToInt(pad.volume * 100.0f)); break;
+        case ParamPan: printInt(text, truncToInt((pad.pan - 0.5f) * 200.0f)); break;
+        case ParamPitch: printInt(text, truncToInt(pad.pitch * 100.0f)); break;
+        case ParamLow: printInt(text, truncToInt(pad.lowCut)); break;
+        case ParamHigh:
+            std::snprintf(text, kDisplayTextSize, "%2.2f", static_cast<double>(pad.highCut * 0.001f));
+            break;
+        case ParamMid: printInt(text, truncToInt(pad.midFreq)); break;
+        case ParamMidGain:
+            std::snprintf(text, kDisplayTextSize, "%1.2f", static_cast<double>(pad.midGain));
+            break;
+        case ParamSampleRate:
+            std::snprintf(text, kDisplayTextSize, "%3.0f",
+                          static_cast<double>(holdRateAt(pad.rateIndex) * 0.001f));
+            break;
+        case ParamBit: std::snprintf(text, kDisplayTextSize, "%dbit", pad.bitIndex + 2); break;
+        case ParamNote: formatNoteName(pad.note, text, kDisplayTextSize); break;
+        case ParamGroup: printInt(text, pad.group + 1); break;
+        case ParamChannel: printInt(text, pad.channel + 1); break;
+        case ParamPitchX: printInt(text, truncToInt(pad.pitchX * 100.0f)); break;
+        default: text[0] = '\0'; break;  // "Name" and "Wav" show no text
+    }
+}
+
 }  // namespace
+
+const ParameterMapping& parameterMapping(PadParam param) { return kMappings[param]; }
 
 void setPadParameter(DrumSynth& synth, int32_t index, float value) {
     if (synth.kit == nullptr || index < 0 || index >= kParamCount) return;
     const float x = clampUnit(value);
     Pad& pad = synth.kit->pads[index / kParamsPerPad];
-    switch (index % kParamsPerPad) {
-        case ParamVolume: pad.volume = x + x; break;
-        case ParamPan: pad.pan = x; break;
-        case ParamPitch: pad.pitch = x * 1.5f + 0.5f; break;
-        case ParamPitchX: pad.pitchX = x + x - 1.0f; break;
-        case ParamLow:
-            pad.lowCut = x * 5000.0f;
-            redesign(pad.lowCutFilter, pad.lowCut, pad.lowCutFilter.freq, synth);
-            break;
-        case ParamHigh:
-            pad.highCut = x * 28000.0f + 2000.0f;
-            redesign(pad.highCutFilter, pad.highCut, pad.highCutFilter.freq, synth);
-            break;
-        case ParamMid:
-            pad.midFreq = x * 5000.0f;
-            redesign(pad.midFilter, pad.midFreq, pad.midFilter.freq, synth);
-            break;
-        case ParamMidGain:
-            pad.midGain = x * 12.0f - 6.0f;
-            redesign(pad.midFilter, pad.midGain, pad.midFilter.gain, synth);
-            break;
-        case ParamSampleRate:
-            pad.rateIndex = indexFrom(x, 15.9f);
-            updateHoldRatio(pad);
-            break;
-        case ParamBit: pad.bitIndex = indexFrom(x, 22.9f); break;
-        case ParamNote: pad.note = static_cast<int8_t>(static_cast<int32_t>(x * 70.9f + 20.0f)); break;
-        case ParamGroup: pad.group = indexFrom(x, 15.9f); break;
-        case ParamChannel: pad.channel = indexFrom(x, 7.9f); break;
-        default: break;  // "Name" and "Wav" are edited by the editor's commands
-    }
+    const int param = index % kParamsPerPad;
+    const Mapping& mapping = kMappings[param];
+    if (mapping.kind == Mapping::Continuous)
+        pad.*mapping.number = mapping.toField(x);
+    else if (mapping.kind == Mapping::Stepped)
+        pad.*mapping.step = mapping.toStep(x);
+    else
+        return;  // "Name" and "Wav" are edited by the editor's commands
+    followChange(synth, pad, param);
 }
 
 float describePadParameter(const DrumSynth& synth, int32_t index, char* text) {
     if (synth.kit == nullptr || index < 0 || index >= kParamCount) return 0.0f;
     const Pad& pad = synth.kit->pads[index / kParamsPerPad];
-    switch (index % kParamsPerPad) {
-        case ParamVolume:
-            printInt(text, truncToInt(pad.volume * 100.0f));
-            return pad.volume * 0.5f;
-        case ParamPan:
-            printInt(text, truncToInt((pad.pan - 0.5f) * 200.0f));
-            return pad.pan;
-        case ParamPitch:
-            printInt(text, truncToInt(pad.pitch * 100.0f));
-            return (pad.pitch - 0.5f) * 0.6666667f;
-        case ParamLow:
-            printInt(text, truncToInt(pad.lowCut));
-            return pad.lowCut * 0.0002f;
-        case ParamHigh:
-            std::snprintf(text, kDisplayTextSize, "%2.2f", static_cast<double>(pad.highCut * 0.001f));
-            return (pad.highCut - 2000.0f) * 3.5714285e-5f;
-        case ParamMid:
-            printInt(text, truncToInt(pad.midFreq));
-            return pad.midFreq * 0.0002f;
-        case ParamMidGain:
-            std::snprintf(text, kDisplayTextSize, "%1.2f", static_cast<double>(pad.midGain));
-            return pad.midGain * 0.083333336f + 0.5f;
-        case ParamSampleRate:
-            std::snprintf(text, kDisplayTextSize, "%3.0f",
-                          static_cast<double>(holdRateAt(pad.rateIndex) * 0.001f));
-            return static_cast<float>(pad.rateIndex) * 0.06666667f;
-        case ParamBit:
-            std::snprintf(text, kDisplayTextSize, "%dbit", pad.bitIndex + 2);
-            return static_cast<float>(pad.bitIndex) * 0.045454547f;
-        case ParamNote:
-            formatNoteName(pad.note, text, kDisplayTextSize);
-            return static_cast<float>(pad.note - 20) * 0.014285714f;
-        case ParamGroup:
-            printInt(text, pad.group + 1);
-            return static_cast<float>(pad.group) * 0.06666667f;
-        case ParamChannel:
-            printInt(text, pad.channel + 1);
-            return static_cast<float>(pad.channel) * 0.14285715f;
-        case ParamPitchX:
-            printInt(text, truncToInt(pad.pitchX * 100.0f));
-            return (pad.pitchX + 1.0f) * 0.5f;
-        default:
-            text[0] = '\0';
-            return 0.0f;
-    }
+    const int param = index % kParamsPerPad;
+    writeDisplay(pad, param, text);
+    const Mapping& mapping = kMappings[param];
+    if (mapping.kind == Mapping::Continuous) return mapping.fromField(pad.*mapping.number);
+    if (mapping.kind == Mapping::Stepped) return mapping.fromStep(pad.*mapping.step);
+    return 0.0f;
 }
 
 void formatNoteName(int key, char* text, int size) {

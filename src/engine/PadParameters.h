@@ -5,14 +5,22 @@
 #include <cstdint>
 
 #include "engine/DrumSynth.h"
+#include "engine/ParameterMapping.h"
 
 enum PadParam {
     ParamName, ParamWav, ParamVolume, ParamPan, ParamPitch, ParamLow, ParamHigh, ParamMid,
-    ParamMidGain, ParamSampleRate, ParamBit, ParamNote, ParamGroup, ParamChannel, ParamPitchX
+    ParamMidGain, ParamSampleRate, ParamBit, ParamNote, ParamGroup, ParamChannel, ParamPitchX,
+    ParamsPerPad
 };
+
+constexpr int kParamsPerPad = ParamsPerPad;               // 15
+constexpr int kParamCount = kPadCount * kParamsPerPad;  // 240
 
 // Room a display text needs, NUL included.
 constexpr int kDisplayTextSize = 64;
+
+// The mapping of one parameter kind.
+const ParameterMapping& parameterMapping(PadParam param);
 
 // Sets the pad field of parameter index from value (clamped into [0, 1]) and
 // keeps the derived filter and hold values in step. Other indexes do nothing.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/MidiStatus.h"
 #include "engine/Notes.h"
 
 namespace {
@@ -16,13 +17,13 @@ int playPreview(DrumSynth& synth) {
     DrumKit& kit = *synth.kit;
     const int8_t on = kit.previewOn.load(std::memory_order_relaxed);
     if (on >= 0) {
-        const int result = noteEvent(synth, 0x90, on, kPreviewVelocity);
+        const int result = noteEvent(synth, midi::kNoteOn, on, kPreviewVelocity);
         kit.previewOn.store(-1, std::memory_order_relaxed);
         return result;
     }
     const int8_t off = kit.previewOff.load(std::memory_order_relaxed);
     if (off >= 0) {
-        const int result = noteEvent(synth, 0x80, off, 0);
+        const int result = noteEvent(synth, midi::kNoteOff, off, 0);
         kit.previewOff.store(-1, std::memory_order_relaxed);
         return result;
     }
@@ -116,10 +117,7 @@ int playVoice(DrumSynth& synth, Voice& voice, Pad& pad, int32_t count) {
     voice.fadeOut = fadeOut;
     voice.smoothState = smooth;
     if (!ended) return 0;
-
-    voice.pad = nullptr;
-    if (pad.activity != 0) pad.activity -= 1;
-    showActivity(pad);
+    endVoice(voice);
     return 1;
 }
 

@@ -1,14 +1,9 @@
-// Construction of the synthesizer core: identity, names, the kit with its
-// default pads, the empty sample store and the default patch.
+// Construction of the instrument's state: the kit with its default pads and
+// an empty sample store.
 #pragma once
 
 #include "engine/DrumSynth.h"
 
-// Expects a zeroed synth with modulePath, hostRate, blockLength and
-// capabilities set. Answers false when an allocation failed; what was made is
-// then released by releaseKit.
+// Expects a zeroed synth with hostRate and blockLength set. Answers false
+// when an allocation failed; the kit is then left null.
 bool constructSynth(DrumSynth& synth);
-
-// Default names and keys of the 16 pads.
-extern const char* const kDefaultPadNames[kPadCount];
-extern const int8_t kDefaultPadNotes[kPadCount];

@@ -1,36 +1,30 @@
 #include "files/Patch.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "editor/PadSelection.h"
 #include "engine/Kit.h"
-#include "files/SampleSlot.h"
+#include "engine/PadFilters.h"
+#include "files/LittleEndian.h"
+#include "files/PadSample.h"
 #include "files/SampleStore.h"
-#include "files/Wav.h"
 
 namespace {
 
-using namespace slot;
-
 const char kEffectName[] = "zel001";
-
-int32_t readI32(const uint8_t* at) { return static_cast<int32_t>(readU32(at)); }
 
 const uint8_t* padRecord(const uint8_t* block, int p) {
     return block + offsetof(SampleStore, padRecords) + kPadRecordSize * p;
 }
 
-// A stored pad's settings as a Pad sees them (only the persistent part is filled).
-Pad storedPad(const uint8_t* block, int p) {
-    Pad pad;
-    std::memcpy(static_cast<void*>(&pad), padRecord(block, p), kPadRecordSize);
+PadSettings storedPad(const uint8_t* block, int p) {
+    PadSettings pad;
+    std::memcpy(&pad, padRecord(block, p), kPadRecordSize);
     return pad;
 }
 
-bool finiteSettings(const Pad& pad) {
+bool finiteSettings(const PadSettings& pad) {
     const float values[] = {pad.volume,  pad.pan,     pad.pitch,   pad.pitchX,
                             pad.highCut, pad.midFreq, pad.midGain, pad.lowCut};
     for (float value : values)
@@ -39,7 +33,7 @@ bool finiteSettings(const Pad& pad) {
 }
 
 // Checks one pad record against what the engine can index safely.
-const char* padRefusal(const Pad& pad) {
+const char* padRefusal(const PadSettings& pad) {
     if (pad.slotNumber < 0 || pad.slotNumber > kPadCount) return "a slot number outside 0 to 16";
     if (pad.channel < 0 || pad.channel >= kOutputPairCount) return "an output pair outside 1 to 8";
     if (pad.rateIndex < 0 || pad.rateIndex >= kHoldRateCount) return "a sample-rate step outside the table";
@@ -57,28 +51,18 @@ const char* slotRefusal(const uint8_t* block, const int slotNumbers[kPadCount],
         if (number == 0 || sizes[number - 1] == 0) continue;
         int64_t offset = kFixedImageSize;
         for (int s = 1; s < number; ++s) offset += sizes[s - 1];
-        if (!headerFits(block + offset, sizes[number - 1]))
+        if (!slotHeaderFits(block + offset, sizes[number - 1]))
             return "a sample slot whose header disagrees with its size";
     }
     return nullptr;
 }
 
-void copyPadSettings(Pad& pad, const uint8_t* record) {
-    std::memcpy(static_cast<void*>(&pad), record, kPadRecordSize);
+void copyPadSettings(PadSettings& pad, const uint8_t* record) {
+    std::memcpy(&pad, record, kPadRecordSize);
     pad.name[sizeof pad.name - 1] = '\0';
     pad.fileName[sizeof pad.fileName - 1] = '\0';
     std::memset(pad.padding, 0, sizeof pad.padding);
     std::memset(pad.reserved, 0, sizeof pad.reserved);
-}
-
-void designPadFilters(Pad& pad, float rate) {
-    pad.lowCutFilter.freq = pad.lowCut;
-    pad.midFilter.freq = pad.midFreq;
-    pad.midFilter.gain = pad.midGain;
-    pad.highCutFilter.freq = pad.highCut;
-    pad.lowCutFilter.design(rate);
-    pad.midFilter.design(rate);
-    pad.highCutFilter.design(rate);
 }
 
 bool playsSlot(const DrumKit& kit, const Pad& pad) {
@@ -101,7 +85,7 @@ const char* patchRefusal(const uint8_t* bytes, int64_t size) {
     int32_t sizes[kPadCount];
     int64_t slotBytes = 0;
     for (int p = 0; p < kPadCount; ++p) {
-        const Pad pad = storedPad(bytes, p);
+        const PadSettings pad = storedPad(bytes, p);
         if (const char* why = padRefusal(pad)) return why;
         slotNumbers[p] = older ? p + 1 : pad.slotNumber;
         sizes[p] = pad.slotSize;
@@ -115,7 +99,7 @@ void buildPatch(DrumSynth& synth) {
     DrumKit& kit = *synth.kit;
     SampleStore& store = *kit.sampleStore;
     for (int p = 0; p < kPadCount; ++p)
-        std::memcpy(store.padRecords[p], static_cast<const void*>(&kit.pads[p]), kPadRecordSize);
+        std::memcpy(store.padRecords[p], static_cast<const PadSettings*>(&kit.pads[p]), kPadRecordSize);
     store.formatMarker = 1;
     store.sizeCheck = ~store.totalSize;
     std::memcpy(store.effectName, kEffectName, sizeof kEffectName);
@@ -130,49 +114,31 @@ int32_t restorePatch(DrumSynth& synth, const uint8_t* bytes, int64_t size) {
         if (image == nullptr) return 0;
         kit.sampleStore = static_cast<SampleStore*>(image);
     }
-    // A host may hand back the very image that getChunk gave it.
+    // The bytes may be the image itself, handed back.
     std::memmove(kit.sampleStore, bytes, static_cast<size_t>(n));
     updateRateFields(kit, synth.hostRate);
 
+    const uint8_t* image = imageBytes(kit.sampleStore);
     const bool older = kit.sampleStore->formatMarker < 1;
     for (int p = 0; p < kPadCount; ++p) {
-        copyPadSettings(kit.pads[p], padRecord(bytes, p));
+        copyPadSettings(kit.pads[p], padRecord(image, p));
         if (older) kit.pads[p].slotNumber = static_cast<int8_t>(p + 1);
     }
     for (int p = 0; p < kPadCount; ++p)
-        kit.pads[p].slotOffset = static_cast<int32_t>(offsetOf(kit, p + 1));
+        kit.pads[p].slotOffset = static_cast<int32_t>(slotOffsetOf(kit, p + 1));
 
     for (int p = 0; p < kPadCount; ++p) {
         Pad& pad = kit.pads[p];
         if (playsSlot(kit, pad)) {
             loadPadSample(synth, p, nullptr);
-            designPadFilters(pad, synth.hostRate);
         } else {
             // No slot to play: never keep a sample from the kit before.
             std::free(pad.samples);
             pad.samples = nullptr;
         }
+        // Every pad's filters follow its new settings, with a sample or not:
+        // one loaded later must not play through the old kit's filters.
+        designPadFilters(pad, synth.hostRate);
     }
-    selectPad(synth, 0);
-    synth.fullRedraw += 1;
     return n;
-}
-
-uint8_t* readWholeFile(const char* path, int64_t* size) {
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return nullptr;
-    uint8_t* bytes = nullptr;
-    long length = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
-    if (length >= 0 && length < INT32_MAX && std::fseek(file, 0, SEEK_SET) == 0) {
-        bytes = static_cast<uint8_t*>(std::malloc(length > 0 ? static_cast<size_t>(length) : 1));
-        if (bytes != nullptr && std::fread(bytes, 1, static_cast<size_t>(length), file) !=
-                                    static_cast<size_t>(length)) {
-            std::free(bytes);
-            bytes = nullptr;
-        }
-    }
-    std::fclose(file);
-    if (bytes != nullptr) *size = length;
-    return bytes;
 }

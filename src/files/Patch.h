@@ -10,12 +10,10 @@
 // Brings the sample store up to date; its totalSize bytes are then the patch.
 void buildPatch(DrumSynth& synth);
 
-// Makes the block the instrument's state. Answers size when accepted, 0 when
-// refused (nothing changed). The caller holds the engine (busy flags).
+// Makes the block the instrument's state. Answers size when accepted (the
+// kit was replaced; whoever shows it selects pad 0 again), 0 when refused
+// (nothing changed). The caller holds the edit lock and the engine.
 int32_t restorePatch(DrumSynth& synth, const uint8_t* bytes, int64_t size);
 
-// Why a block would be refused, or null when it would be accepted.
+// Why a block would be refused, in words, or null when it would be accepted.
 const char* patchRefusal(const uint8_t* bytes, int64_t size);
-
-// Reads a whole file into a malloc'd buffer; null when it cannot be read.
-uint8_t* readWholeFile(const char* path, int64_t* size);

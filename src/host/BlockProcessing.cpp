@@ -3,18 +3,14 @@
 // between events in spans of at most blockLength frames.
 #include <cstring>
 
+#include "engine/MidiStatus.h"
 #include "engine/Notes.h"
 #include "engine/Render.h"
+#include "host/Identity.h"
 #include "host/zelVst.h"
 #include "platform/Platform.h"
 
 namespace {
-
-constexpr uint8_t kNoteOff = 0x80;
-constexpr uint8_t kNoteOn = 0x90;
-constexpr uint8_t kControlChange = 0xB0;
-constexpr uint8_t kAllSoundOff = 120;
-constexpr uint8_t kAllNotesOff = 123;
 
 bool hasAllOutputs(float** outputs, int count) {
     if (outputs == nullptr) return false;
@@ -54,11 +50,12 @@ int zelVst::engineNote(uint8_t status, uint8_t key, uint8_t value) {
 }
 
 int zelVst::handleEvent(const QueuedEvent& event) {
-    if (event.status >= 0xF0 || event.status < 0x80) return 0;  // system or stray data
-    if ((event.data1 | event.data2) & 0x80) return 0;            // not MIDI data bytes
-    const int channel = event.status & 0x0F;
-    const uint8_t kind = event.status & 0xF0;
-    uint8_t* keys = synth.channelNotes[channel];
+    using namespace midi;
+    if (event.status >= kSystem || event.status < kNoteOff) return 0;  // system or stray data
+    if ((event.data1 | event.data2) & ~kDataBits) return 0;            // not MIDI data bytes
+    const int channel = event.status & kChannelBits;
+    const uint8_t kind = event.status & kKindBits;
+    uint8_t* keys = channelNotes[channel];
     int result = 0;
     if (kind == kNoteOff) {
         keys[event.data1] = 0;
@@ -77,7 +74,7 @@ int zelVst::handleEvent(const QueuedEvent& event) {
 
 void zelVst::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
     (void)inputs;  // an instrument: the inputs are never read
-    if (frames <= 0 || !hasAllOutputs(outputs, synth.outputCount)) return;
+    if (frames <= 0 || !hasAllOutputs(outputs, identity::kOutputCount)) return;
 
     int result = 0;
     VstInt32 position = 0;
@@ -109,6 +106,6 @@ void zelVst::processReplacing(float** inputs, float** outputs, VstInt32 frames) 
         while (next < queue.eventCount) result |= handleEvent(queue.entries[next++]);
     queue.drop(next);
 
-    void* window = synth.editorWindow.load();
+    void* window = editorState.window.load();
     if (result != 0 && window != nullptr) platformInvalidateWindow(window);
 }

@@ -1,60 +1,64 @@
-// The host's parameter calls: set under the busy-flag handshake, read
-// through a one-entry memo that getParameter and getParameterDisplay share.
+// The host's parameter calls: set under the edit lock and the busy-flag
+// handshake, read through a one-entry memo that getParameter and
+// getParameterDisplay share.
 #include <cstring>
 
 #include "engine/Numbers.h"
 #include "engine/PadParameters.h"
-#include "files/Names.h"
+#include "host/Identity.h"
 #include "host/zelVst.h"
 
 namespace {
-bool inRange(VstInt32 index, const DrumSynth& synth) { return index >= 0 && index < synth.paramCount; }
+bool inRange(VstInt32 index) { return index >= 0 && index < identity::kParamCount; }
 }  // namespace
 
 void zelVst::setParameter(VstInt32 index, float value) {
-    if (!inRange(index, synth)) return;
-    // The cache is updated under the same guard, so that two automating
-    // threads never write it at once. It keeps the value as applied: clamped.
-    EditGuard guard(&busy);
-    setPadParameter(synth, index, value);
+    if (!inRange(index)) return;
+    EditHold hold(editLock);
+    {
+        EditGuard guard(&busy);
+        setPadParameter(synth, index, value);
+    }
+    // The cache keeps the value as applied: clamped.
     const float applied = clampUnit(value);
-    if (applied == synth.paramValues[index]) return;
-    synth.paramValues[index] = applied;
-    for (GuiControl* control = synth.controls; control != nullptr; control = control->next)
-        if (control->param == index) control->dirty.store(1, std::memory_order_relaxed);
+    if (applied == editorState.paramValues[index]) return;
+    editorState.paramValues[index] = applied;
+    markBound(editorState, index);
 }
 
 float zelVst::getParameter(VstInt32 index) {
-    if (!inRange(index, synth)) return 0.0f;
+    if (!inRange(index)) return 0.0f;
     if (index == memo.index) {
         memo.index = -1;
         return memo.value;
     }
     memo.index = index;
     memo.value = describePadParameter(synth, index, memo.text);
-    synth.paramValues[index] = memo.value;
+    editorState.paramValues[index] = memo.value;
     return memo.value;
 }
 
 void zelVst::getParameterDisplay(VstInt32 index, char* text) {
     text[0] = '\0';
-    if (!inRange(index, synth)) return;
+    if (!inRange(index)) return;
     if (index == memo.index) {
         memo.index = -1;  // the memo's text is this parameter's
     } else {
         memo.index = index;
         memo.value = describePadParameter(synth, index, memo.text);
     }
-    std::strncpy(text, memo.text, synth.paramTextLength);
-    text[synth.paramTextLength] = '\0';
+    std::strncpy(text, memo.text, identity::kParamTextLength);
+    text[identity::kParamTextLength] = '\0';
 }
 
 void zelVst::getParameterName(VstInt32 index, char* text) {
     text[0] = '\0';
-    if (inRange(index, synth)) copyName(parameterNameEntry(index), text, synth.paramTextLength);
+    if (inRange(index))
+        copyName(identity::parameterNameEntry(index), text, identity::kParamTextLength);
 }
 
 void zelVst::getParameterLabel(VstInt32 index, char* text) {
     text[0] = '\0';
-    if (inRange(index, synth)) copyName(parameterLabelEntry(index), text, synth.paramTextLength);
+    if (inRange(index))
+        copyName(identity::parameterLabelEntry(index), text, identity::kParamTextLength);
 }

@@ -1,25 +1,23 @@
 #include "host/zelVst.h"
 
-#include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "editor/PadSelection.h"
 #include "engine/Kit.h"
 #include "engine/PadParameters.h"
 #include "files/Construction.h"
-#include "files/Names.h"
+#include "files/DefaultPatch.h"
+#include "files/PadSample.h"
 #include "files/Patch.h"
 #include "files/SampleStore.h"
+#include "host/Identity.h"
 #include "platform/Platform.h"
 
 namespace {
 
-constexpr int kMaxChannels = 16;
-constexpr int kEffectNameLength = 32;
-
 // One buffer for the whole process, filled once with the plug-in file's path.
-char* sharedModulePath() {
+const char* sharedModulePath() {
     static struct ModulePath {
         char text[kPathSize];
         ModulePath() { platformModulePath(text, sizeof text); }
@@ -35,34 +33,14 @@ zelVst::zelVst(audioMasterCallback audioMaster) : AudioEffectX(audioMaster) {
     synth.hostRate = sampleRate;
     synth.hostRateInverse = 1.0f / synth.hostRate;
     synth.blockLength = blockSize;
-    synth.capabilities = 3;
-    synth.modulePath = sharedModulePath();
     synth.busy = &busy;
     synth.suspended = &suspended;
-    // Provisional identity until the core's construction fills it in.
-    synth.inputCount = 1;
-    synth.outputCount = 1;
-    synth.vendorLength = 64;
-    synth.productLength = 64;
-    synth.paramTextLength = 8;
     if (!constructSynth(synth)) return;
+    showNewKit();
+    if (loadDefaultPatch(synth, sharedModulePath())) showNewKit();
 
-    if (synth.inputCount > kMaxChannels) synth.inputCount = kMaxChannels;
-    if (synth.outputCount > kMaxChannels) synth.outputCount = kMaxChannels;
-    cEffect.numInputs = synth.inputCount;
-    cEffect.numOutputs = synth.outputCount;
-    cEffect.flags &= ~(effFlagsIsSynth | effFlagsProgramChunks);
-    if (synth.isSynth) cEffect.flags |= effFlagsIsSynth;
-    if (synth.programChunks) cEffect.flags |= effFlagsProgramChunks;
-    cEffect.flags |= effFlagsCanReplacing;
-    cEffect.uniqueID = synth.uniqueId;
-    numPrograms = cEffect.numPrograms = synth.programCount;
-    numParams = cEffect.numParams = synth.paramCount;
-
-    synth.paramValues = static_cast<float*>(std::malloc(sizeof(float) * synth.paramCount));
-    if (synth.paramValues == nullptr) return;
+    declareIdentity();
     refreshParameterValues();
-
     constructed.store(true);
     complete = true;
 }
@@ -72,8 +50,6 @@ zelVst::~zelVst() {
     releaseKit(synth.kit);
     synth.kit = nullptr;
     queue.release();
-    std::free(synth.paramValues);
-    synth.paramValues = nullptr;
     delete editor;
 }
 
@@ -87,10 +63,29 @@ AEffect* createPlugin(audioMasterCallback audioMaster) {
     return plugin->getAeffect();
 }
 
+void zelVst::declareIdentity() {
+    cEffect.numInputs = identity::kInputCount;
+    cEffect.numOutputs = identity::kOutputCount;
+    cEffect.flags &= ~(effFlagsIsSynth | effFlagsProgramChunks | effFlagsHasEditor);
+    if (identity::kIsSynth) cEffect.flags |= effFlagsIsSynth;
+    if (identity::kProgramChunks) cEffect.flags |= effFlagsProgramChunks;
+    cEffect.flags |= effFlagsCanReplacing;
+    cEffect.uniqueID = identity::kUniqueId;
+    numPrograms = cEffect.numPrograms = identity::kProgramCount;
+    numParams = cEffect.numParams = identity::kParamCount;
+}
+
+// A new kit shows with pad 0 selected, in one full repaint.
+void zelVst::showNewKit() {
+    selectPad(editorState, *synth.kit, 0);
+    editorState.fullRedraw += 1;
+}
+
 void zelVst::setSampleRate(float rate) {
     // A rate no audio runs at would turn the engine's integer fields into
     // undefined conversions; such a request changes nothing.
     if (!(rate >= 1.0f && rate <= 10000000.0f)) return;
+    EditHold hold(editLock);
     // Hosts should only change the rate while suspended; not all do.
     EditGuard guard(&busy);
     synth.hostRateInverse = 1.0f / rate;
@@ -100,73 +95,113 @@ void zelVst::setSampleRate(float rate) {
 }
 
 void zelVst::setProgram(VstInt32 program) {
+    EditHold hold(editLock);
     curProgram = program;
-    synth.currentProgram = program;
     refreshParameterValues();
-    void* window = synth.editorWindow.load();
+    void* window = editorState.window.load();
     if (window != nullptr) {
-        synth.fullRedraw = 1;
+        editorState.fullRedraw = 1;
         platformInvalidateWindow(window);
     }
 }
 
 void zelVst::refreshParameterValues() {
-    for (int index = 0; index < synth.paramCount; ++index)
-        synth.paramValues[index] = describePadParameter(synth, index, synth.textBuffer);
+    char text[kDisplayTextSize];
+    for (int index = 0; index < identity::kParamCount; ++index)
+        editorState.paramValues[index] = describePadParameter(synth, index, text);
 }
 
 void zelVst::requestFullRepaint() {
-    void* window = synth.editorWindow.load();
+    void* window = editorState.window.load();
     if (window == nullptr) return;
-    synth.fullRedraw += 1;
+    editorState.fullRedraw += 1;
     platformInvalidateWindow(window);
 }
 
-// The host gets the kit's own image, not a copy: it stays valid until the
-// image is next resized (a sample load, a removal or a restore).
+// The host gets a copy of the image that only the next effGetChunk replaces.
 VstInt32 zelVst::getChunk(void** data, bool isPreset) {
     (void)isPreset;  // one block serves banks and programs alike
+    EditHold hold(editLock);
     buildPatch(synth);
-    *data = synth.kit->sampleStore;
-    return synth.kit->sampleStore->totalSize;
+    const SampleStore* store = synth.kit->sampleStore;
+    *data = nullptr;
+    if (!chunk.assign(imageBytes(store), store->totalSize)) return 0;
+    *data = const_cast<uint8_t*>(chunk.data());
+    return store->totalSize;
 }
 
 VstInt32 zelVst::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
     (void)isPreset;
+    EditHold hold(editLock);
     VstInt32 result = 0;
     if (byteSize != 0 && data != nullptr) {
         EditGuard guard(&busy);
         result = restorePatch(synth, static_cast<const uint8_t*>(data), byteSize);
     }
+    if (result != 0) showNewKit();
     refreshParameterValues();
     requestFullRepaint();
     return result;
 }
 
+std::string zelVst::loadPadSample(int pad, const char* path) {
+    if (path == nullptr || path[0] == '\0') return "no file named";
+    EditHold hold(editLock);
+    return ::loadPadSample(synth, pad, path);
+}
+
+std::string zelVst::loadPadSampleBytes(int pad, const uint8_t* bytes, int64_t size,
+                                       const char* name) {
+    EditHold hold(editLock);
+    const char* refused = ::loadPadSampleBytes(synth, pad, bytes, size, name);
+    return refused != nullptr ? refused : std::string();
+}
+
+void zelVst::removePadSample(int pad) {
+    EditHold hold(editLock);
+    ::loadPadSample(synth, pad, "");
+}
+
+bool zelVst::renamePad(int pad, const char* name) {
+    if (pad < 0 || pad >= kPadCount || name == nullptr) return false;
+    Pad& target = synth.kit->pads[pad];
+    const size_t length = std::strlen(name);
+    if (length >= sizeof target.name) return false;
+    EditHold hold(editLock);
+    std::memset(target.name, 0, sizeof target.name);
+    std::memcpy(target.name, name, length);
+    return true;
+}
+
 void zelVst::copyName(int entry, char* text, int limit) const {
     text[0] = '\0';
-    if (synth.names == nullptr || synth.names[entry] == nullptr) return;
-    std::strncpy(text, synth.names[entry], limit);
+    const char* const* names = identity::namesTable();
+    if (names[entry] == nullptr) return;
+    std::strncpy(text, names[entry], limit);
     text[limit] = '\0';
 }
 
 bool zelVst::getEffectName(char* name) {
-    copyName(EffectNameEntry, name, kEffectNameLength);
+    copyName(identity::EffectNameEntry, name, identity::kEffectNameLength);
     return true;
 }
 
 bool zelVst::getVendorString(char* text) {
-    copyName(VendorEntry, text, synth.vendorLength);
+    copyName(identity::VendorEntry, text, identity::kVendorLength);
     return true;
 }
 
 bool zelVst::getProductString(char* text) {
-    copyName(ProductEntry, text, synth.productLength);
+    copyName(identity::ProductEntry, text, identity::kProductLength);
     return true;
 }
 
+VstInt32 zelVst::getVendorVersion() { return identity::kVendorVersion; }
+
 VstInt32 zelVst::canDo(const char* text) {
-    if (std::strcmp(text, "receiveVstEvents") == 0) return (synth.capabilities & 1) ? 1 : -1;
-    if (std::strcmp(text, "receiveVstMidiEvent") == 0) return (synth.capabilities & 2) ? 1 : -1;
+    const uint32_t can = identity::kCapabilities;
+    if (std::strcmp(text, "receiveVstEvents") == 0) return (can & identity::kReceivesVstEvents) ? 1 : -1;
+    if (std::strcmp(text, "receiveVstMidiEvent") == 0)
+        return (can & identity::kReceivesVstMidiEvent) ? 1 : -1;
     return -1;
 }

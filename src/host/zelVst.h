@@ -2,10 +2,15 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
+#include <string>
 
+#include "editor/EditorModel.h"
 #include "engine/BusyFlags.h"
 #include "engine/DrumSynth.h"
 #include "host/AudioEffectX.h"
+#include "host/ChunkImage.h"
+#include "host/EditLock.h"
 #include "host/EventQueue.h"
 
 class zelVst : public AudioEffectX {
@@ -32,12 +37,25 @@ public:
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
-    VstInt32 getVendorVersion() override { return synth.vendorVersion; }
+    VstInt32 getVendorVersion() override;
     VstInt32 canDo(const char* text) override;
 
+    // Kit edits that the host's calls do not cover, for the editor and the
+    // tools. Each takes the edit lock. A refused file changes nothing and
+    // the answer says why, in words; an empty answer means it was taken.
+    std::string loadPadSample(int pad, const char* path);
+    std::string loadPadSampleBytes(int pad, const uint8_t* bytes, int64_t size, const char* name);
+    void removePadSample(int pad);
+    // False, changing nothing, when the name is longer than a pad keeps (15).
+    bool renamePad(int pad, const char* name);
+
+    // The engine, for reading what no call tells (the tools' kit listing, tests).
     DrumSynth& core() { return synth; }
+    EditorModel& editorModel() { return editorState; }
 
 private:
+    void declareIdentity();
+    void showNewKit();
     void refreshParameterValues();
     void requestFullRepaint();
     int handleEvent(const QueuedEvent& event);
@@ -51,6 +69,12 @@ private:
         char text[80] = {};
     } memo;
     DrumSynth synth{};
+    EditorModel editorState;  // the editor's controls, selection and value cache
+    EditLock editLock;
+    ChunkImage chunk;
+    // The velocity of the last note-on per MIDI channel and key, 0 when off:
+    // what the all-notes-off controllers release.
+    uint8_t channelNotes[16][128] = {};
     std::atomic<bool> constructed{false};
     std::atomic<bool> suspended{true};
     BusyFlags busy;

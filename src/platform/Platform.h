@@ -11,6 +11,10 @@ constexpr char kPathSeparator = '\\';
 constexpr char kPathSeparator = '/';
 #endif
 
+// Room for a path, NUL included, as the system's file dialogs and module
+// path calls give it (MAX_PATH on Windows).
+constexpr int kPathSize = 260;
+
 // Gives up the rest of the time slice (Sleep(0) on Windows). The only system
 // call the audio thread ever makes.
 void platformYield();

@@ -49,7 +49,3 @@ int noteEvent(DrumSynth& synth, uint8_t status, int16_t key, int16_t velocity) {
     log.calls.push_back({EngineCall::Note, log.reached, 0, status, key, velocity});
     return 0;
 }
-
-// Sample loading recolours a pad's label through this; the block tests have
-// no use for it beyond linking.
-void showActivity(Pad&) { ++engineLog.activityShown; }

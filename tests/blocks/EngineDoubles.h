@@ -25,7 +25,6 @@ struct EngineLog {
     int32_t reached = 0;        // end of the last rendered span of this block
     bool misplacedSpan = false;  // a render got pointers not at one offset of block
     bool editorInside = false;   // an engine call ran while an editor held the engine
-    int activityShown = 0;       // showActivity calls, made only by sample loading
     // Called inside a render, after it was logged, with its index in calls.
     std::function<void(size_t)> duringRender;
 
@@ -35,7 +34,6 @@ struct EngineLog {
         reached = 0;
         misplacedSpan = false;
         editorInside = false;
-        activityShown = 0;
         duringRender = nullptr;
     }
     void startBlock(float* const* outputs) {

@@ -11,33 +11,15 @@
 
 namespace {
 
-VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 class Chunk : public ::testing::Test {
 protected:
-    void SetUp() override {
-        effect = createPlugin(hostCallback);
-        ASSERT_NE(effect, nullptr);
-    }
-    void TearDown() override {
-        if (effect != nullptr) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
-    }
-
+    void SetUp() override { ASSERT_NE(instance.record(), nullptr); }
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr) {
-        return effect->dispatcher(effect, opcode, index, value, ptr, 0.0f);
+        return instance.dispatch(opcode, index, value, ptr);
     }
+    Bytes chunk(VstInt32 index) { return instance.chunk(index); }
 
-    Bytes chunk(VstInt32 index) {
-        void* data = nullptr;
-        const VstIntPtr size = dispatch(effGetChunk, index, 0, &data);
-        if (data == nullptr || size <= 0) return {};
-        const uint8_t* bytes = static_cast<const uint8_t*>(data);
-        return Bytes(bytes, bytes + size);
-    }
-
-    AEffect* effect = nullptr;
+    InstanceUnderTest instance;
     TempDir dir;
 };
 
@@ -52,6 +34,27 @@ TEST_F(Chunk, BothGetChunkFlavoursHandOutTheSameImage) {
     FilesKit reference;
     EXPECT_EQ(chunk(0), reference.patch());
     EXPECT_EQ(dispatch(effGetChunk, 0, 0, nullptr), 0);
+}
+
+TEST_F(Chunk, ChunkHandedOutStaysAsItWasThroughEditsUntilTheNextGetChunk) {
+    zelVst& plugin = instance.plugin();
+    void* data = nullptr;
+    const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
+    ASSERT_EQ(size, 9372);
+    const Bytes handedOut(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+
+    // The kit's own image grows and moves; the host reads its copy afterwards.
+    ASSERT_EQ(plugin.loadPadSample(3, dir.write("a.wav", distinctWav(1, 5000)).c_str()), "");
+    ASSERT_EQ(plugin.loadPadSample(8, dir.write("b.wav", distinctWav(2, 7000)).c_str()), "");
+    plugin.setParameter(3 * 15 + 2, 0.25f);
+    EXPECT_EQ(Bytes(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size), handedOut);
+
+    const Bytes next = chunk(0);
+    EXPECT_EQ(next.size(), 9372u + 44 + 10000 + 44 + 14000);
+    EXPECT_EQ(dispatch(effSetChunk, 0, static_cast<VstIntPtr>(handedOut.size()),
+                       const_cast<uint8_t*>(handedOut.data())),
+              9372);
+    EXPECT_EQ(chunk(0), handedOut) << "the older chunk restores the kit it was taken from";
 }
 
 TEST_F(Chunk, SetChunkRestoresAPatchWithSamples) {
@@ -70,8 +73,8 @@ TEST_F(Chunk, SetChunkRestoresAPatchWithSamples) {
     char text[kDisplayTextSize];
     const float volume = describePadParameter(source.synth(), 4 * 15 + 2, text);
     // The cached values the editor paints from are refreshed too.
-    EXPECT_EQ(static_cast<zelVst*>(effect->object)->core().paramValues[4 * 15 + 2], volume);
-    EXPECT_EQ(effect->getParameter(effect, 4 * 15 + 2), volume);
+    EXPECT_EQ(instance.plugin().editorModel().paramValues[4 * 15 + 2], volume);
+    EXPECT_EQ(instance.plugin().getParameter(4 * 15 + 2), volume);
 
     // Its own chunk handed back leaves it as it was.
     Bytes again = chunk(1);

@@ -9,10 +9,10 @@
 #include "engine/Kit.h"
 #include "engine/Notes.h"
 #include "engine/Render.h"
-#include "files/Construction.h"
 #include "files/Patch.h"
 #include "files/SampleStore.h"
-#include "files/Wav.h"
+#include "host/zelVst.h"
+#include "files/PadSample.h"
 
 namespace fs = std::filesystem;
 
@@ -25,7 +25,33 @@ FilesKit::FilesKit(const std::string& path, float rate) : base(rate, path) {
 
 FilesKit::~FilesKit() = default;
 
-void FilesKit::load(int p, const std::string& path) { loadPadSample(core, p, path.c_str()); }
+namespace {
+VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? kVstVersion : 0;
+}
+}  // namespace
+
+InstanceUnderTest::InstanceUnderTest() : effect(createPlugin(hostCallback)) {}
+
+InstanceUnderTest::~InstanceUnderTest() {
+    if (effect != nullptr) dispatch(effClose);
+}
+
+zelVst& InstanceUnderTest::plugin() { return *static_cast<zelVst*>(effect->object); }
+
+intptr_t InstanceUnderTest::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr) {
+    return effect->dispatcher(effect, opcode, index, value, ptr, 0.0f);
+}
+
+Bytes InstanceUnderTest::chunk(int32_t index) {
+    void* data = nullptr;
+    const VstIntPtr size = dispatch(effGetChunk, index, 0, &data);
+    if (data == nullptr || size <= 0) return {};
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    return Bytes(bytes, bytes + size);
+}
+
+std::string FilesKit::load(int p, const std::string& path) { return loadPadSample(core, p, path.c_str()); }
 
 void FilesKit::remove(int p) { loadPadSample(core, p, ""); }
 

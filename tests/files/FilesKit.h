@@ -24,9 +24,10 @@ public:
 
     DrumSynth& synth() { return core; }
     DrumKit& kit() { return *core.kit; }
+    bool loadedDefaultPatch() const { return base.loadedDefaultPatch(); }
     Pad& pad(int p) { return core.kit->pads[p]; }
 
-    void load(int p, const std::string& path);  // loadPadSample with a path
+    std::string load(int p, const std::string& path);  // loadPadSample: why refused, or ""
     void remove(int p);                         // "Del"
     // The patch as a host would get it: buildPatch, then totalSize bytes.
     Bytes patch();
@@ -40,6 +41,8 @@ public:
     int render(int32_t frames);                 // ORs renderBlock's answers
     int voicesOf(int p);
     float peakOutput() const;                   // of the last render
+    // Output channel of the last render's last span (at most 1024 frames).
+    const std::vector<float>& out(int channel) const { return outputs[channel]; }
 
 private:
     CoreUnderTest base;
@@ -65,6 +68,28 @@ struct KitSnapshot {
 KitSnapshot snapshot(FilesKit& kit);
 // A gtest assertion helper: true when nothing differs.
 bool sameKit(const KitSnapshot& a, const KitSnapshot& b, std::string* difference);
+
+class zelVst;
+struct AEffect;
+
+// A plug-in instance made in this process as VSTPluginMain makes it, and
+// closed with effClose.
+class InstanceUnderTest {
+public:
+    InstanceUnderTest();
+    ~InstanceUnderTest();
+    InstanceUnderTest(const InstanceUnderTest&) = delete;
+    InstanceUnderTest& operator=(const InstanceUnderTest&) = delete;
+
+    AEffect* record() const { return effect; }
+    zelVst& plugin();
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr);
+    // A copy of what effGetChunk hands out; empty when it gives nothing.
+    Bytes chunk(int32_t index = 0);
+
+private:
+    AEffect* effect = nullptr;
+};
 
 // A private directory under the system's temporary directory, removed with
 // everything in it at the end of the test.

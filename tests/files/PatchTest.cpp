@@ -9,8 +9,6 @@
 #include <limits>
 
 #include "FilesKit.h"
-#include "editor/GuiControl.h"
-#include "editor/PadSelection.h"
 #include "engine/Kit.h"
 #include "engine/PadParameters.h"
 #include "files/Patch.h"
@@ -321,8 +319,6 @@ TEST_F(PatchTest, RestoredFilterSettingsReachTheFilters) {
     source.midFreq = 1200.0f;
     source.lowCut = 80.0f;
     source.highCut = 9000.0f;
-    kit.pad(9).midGain = -3.0f;  // no sample: its filters stay as they were
-    kit.pad(9).midFreq = 500.0f;
 
     FilesKit fresh(std::string(), 48000.0f);
     ASSERT_NE(fresh.restore(kit.patch()), 0);
@@ -341,16 +337,32 @@ TEST_F(PatchTest, RestoredFilterSettingsReachTheFilters) {
     for (int c = 0; c < Biquad::CoefficientCount; ++c)
         EXPECT_EQ(pad.midFilter.coef[c][0], reference.coef[c][0]) << "coefficient " << c;
     reference.release();
-    EXPECT_EQ(fresh.pad(9).midGain, -3.0f);
-    EXPECT_EQ(fresh.pad(9).midFilter.gain, 0.0f);
 }
 
-TEST_F(PatchTest, RestoreSelectsPadZero) {
-    selectPad(kit.synth(), 6);
-    ASSERT_EQ(kit.kit().controls.detail[DetailNameBox].text, kit.pad(6).name);
-    ASSERT_NE(kit.restore(kit.patch()), 0);
-    EXPECT_EQ(kit.kit().controls.detail[DetailNameBox].text, kit.pad(0).name);
-    EXPECT_EQ(kit.kit().controls.detail[DetailNameBox].param, 0);
+TEST_F(PatchTest, PadWithoutASampleTakesItsRestoredFiltersToItsNextSample) {
+    const std::string sample = dir.write("b.wav", distinctWav(7, 800));
+    kit.pad(9).midGain = -3.0f;
+    kit.pad(9).midFreq = 500.0f;
+    kit.pad(9).lowCut = 120.0f;
+    FilesKit restored(std::string(), 48000.0f);
+    ASSERT_NE(restored.restore(kit.patch()), 0);
+    restored.load(9, sample);
+
+    // The same pad set up through its parameters instead.
+    FilesKit set(std::string(), 48000.0f);
+    set.load(9, sample);
+    setPadParameter(set.synth(), 9 * 15 + ParamMidGain, 0.25f);  // -3 dB
+    setPadParameter(set.synth(), 9 * 15 + ParamMid, 0.1f);       // 500 Hz
+    setPadParameter(set.synth(), 9 * 15 + ParamLow, 0.024f);     // 120 Hz
+    ASSERT_EQ(set.pad(9).midFreq, 500.0f);
+    ASSERT_EQ(set.pad(9).lowCut, 120.0f);
+
+    restored.noteOn(9);
+    set.noteOn(9);
+    restored.render(900);
+    set.render(900);
+    EXPECT_EQ(restored.out(0), set.out(0));
+    EXPECT_GT(restored.peakOutput(), 0.0f);
 }
 
 TEST_F(PatchTest, TextsEndInsideTheirFieldsAndReservedBytesStayZero) {
@@ -395,7 +407,7 @@ TEST_F(PatchTest, DefaultPatchBesideTheModuleIsRestoredAtConstruction) {
     EXPECT_EQ(started.patch(), block);
     for (int p = 0; p < 16; ++p) EXPECT_EQ(started.samples(p), source.samples(p)) << "pad " << p;
     EXPECT_STREQ(started.pad(3).name, "Kick");
-    EXPECT_EQ(started.kit().controls.detail[DetailNameBox].text, started.pad(0).name);
+    EXPECT_TRUE(started.loadedDefaultPatch());
 }
 
 TEST_F(PatchTest, RefusedOrMissingDefaultPatchLeavesTheDefaults) {
@@ -405,6 +417,7 @@ TEST_F(PatchTest, RefusedOrMissingDefaultPatchLeavesTheDefaults) {
     {
         FilesKit started(module);  // no preset directory at all
         EXPECT_EQ(started.patch(), defaults);
+        EXPECT_FALSE(started.loadedDefaultPatch());
     }
     FilesKit source;
     loadSamples(source);
@@ -413,6 +426,7 @@ TEST_F(PatchTest, RefusedOrMissingDefaultPatchLeavesTheDefaults) {
     dir.write("preset/preset.bin", block);
     FilesKit started(module);
     EXPECT_EQ(started.patch(), defaults);
+    EXPECT_FALSE(started.loadedDefaultPatch());
     EXPECT_STREQ(started.pad(0).name, "Bass");
     EXPECT_EQ(started.pad(0).note, 36);
     for (int p = 0; p < 16; ++p) EXPECT_EQ(started.pad(p).samples, nullptr);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -14,7 +15,7 @@
 #include "engine/Notes.h"
 #include "engine/Render.h"
 #include "files/SampleStore.h"
-#include "files/Wav.h"
+#include "files/PadSample.h"
 
 namespace {
 
@@ -185,16 +186,18 @@ TEST_F(WavLoad, BytesAfterTheDataChunkAreIgnored) {
 struct Refusal {
     const char* what;
     Bytes file;
+    const char* reason;  // words the loader's answer holds
 };
 
 std::vector<Refusal> refusedFiles() {
     const Bytes good = wavFile(1, 2, ramp(16, -800, 100));
     const Bytes goodStereo = wavFile(2, 2, ramp(32, 5, 3));
     std::vector<Refusal> list;
-    auto changed = [&](const char* what, Bytes file, size_t at, uint32_t value, int width) {
+    auto changed = [&](const char* what, Bytes file, size_t at, uint32_t value, int width,
+                       const char* reason) {
         if (width == 2) putU16(file, at, static_cast<uint16_t>(value));
         else putU32(file, at, value);
-        list.push_back({what, file});
+        list.push_back({what, file, reason});
     };
 
     // The fmt chunk must be exactly 16 bytes and followed at once by "data".
@@ -203,35 +206,35 @@ std::vector<Refusal> refusedFiles() {
     longFmt.insert(longFmt.end(), {0, 0});
     longFmt.insert(longFmt.end(), good.begin() + 36, good.end());
     putU32(longFmt, 4, static_cast<uint32_t>(longFmt.size() - 8));
-    list.push_back({"18-byte fmt chunk", longFmt});
+    list.push_back({"18-byte fmt chunk", longFmt, "plain WAV"});
     Bytes listFirst(good.begin(), good.begin() + 36);
     const Bytes listChunk = {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'};
     listFirst.insert(listFirst.end(), listChunk.begin(), listChunk.end());
     listFirst.insert(listFirst.end(), good.begin() + 36, good.end());
     putU32(listFirst, 4, static_cast<uint32_t>(listFirst.size() - 8));
-    list.push_back({"LIST chunk before data", listFirst});
+    list.push_back({"LIST chunk before data", listFirst, "plain WAV"});
 
-    list.push_back({"shorter than a header", Bytes(good.begin(), good.begin() + 43)});
-    list.push_back({"nothing at all", Bytes()});
-    changed("RIFF tag", good, 0, 0x58464952 /* RIFX */, 4);
-    changed("WAVE tag", good, 8, 0x46564157 /* WAVF */, 4);
-    changed("fmt tag", good, 12, 0x5F746D66 /* fmt_ */, 4);
-    changed("data tag", good, 36, 0x41544144 /* DATA */, 4);
-    changed("no channels", good, 22, 0, 2);
-    changed("three channels", good, 22, 3, 2);
-    changed("block align 0 (W 0)", good, 32, 0, 2);
-    changed("block align 5 (W 5)", good, 32, 5, 2);
-    changed("block align 8 mono (W 8)", good, 32, 8, 2);
-    changed("block align 9", good, 32, 9, 2);
-    changed("stereo block align 1 (W 0)", goodStereo, 32, 1, 2);
-    changed("stereo block align 3, not per channel", goodStereo, 32, 3, 2);
-    changed("stereo block align 10 (W 5)", goodStereo, 32, 10, 2);
-    changed("data one frame past the end", good, 40, 34, 4);
-    changed("data one byte past the end", good, 40, 33, 4);
-    changed("data size 0xFFFFFFFF", good, 40, 0xFFFFFFFFu, 4);
-    changed("data not a whole number of frames", good, 40, 31, 4);
-    changed("stereo data not a whole number of frames", goodStereo, 40, 126, 4);
-    changed("a sample rate of 0 Hz", good, 24, 0, 4);
+    list.push_back({"shorter than a header", Bytes(good.begin(), good.begin() + 43), "shorter"});
+    list.push_back({"nothing at all", Bytes(), "shorter"});
+    changed("RIFF tag", good, 0, 0x58464952 /* RIFX */, 4, "not a WAV file");
+    changed("WAVE tag", good, 8, 0x46564157 /* WAVF */, 4, "not a WAV file");
+    changed("fmt tag", good, 12, 0x5F746D66 /* fmt_ */, 4, "plain WAV");
+    changed("data tag", good, 36, 0x41544144 /* DATA */, 4, "plain WAV");
+    changed("no channels", good, 22, 0, 2, "neither mono nor stereo");
+    changed("three channels", good, 22, 3, 2, "neither mono nor stereo");
+    changed("block align 0 (W 0)", good, 32, 0, 2, "frame size");
+    changed("block align 5 (W 5)", good, 32, 5, 2, "wider than 32 bits");
+    changed("block align 8 mono (W 8)", good, 32, 8, 2, "wider than 32 bits");
+    changed("block align 9", good, 32, 9, 2, "wider than 32 bits");
+    changed("stereo block align 1 (W 0)", goodStereo, 32, 1, 2, "frame size");
+    changed("stereo block align 3, not per channel", goodStereo, 32, 3, 2, "frame size");
+    changed("stereo block align 10 (W 5)", goodStereo, 32, 10, 2, "wider than 32 bits");
+    changed("data one frame past the end", good, 40, 34, 4, "past the end");
+    changed("data one byte past the end", good, 40, 33, 4, "past the end");
+    changed("data size 0xFFFFFFFF", good, 40, 0xFFFFFFFFu, 4, "past the end");
+    changed("data not a whole number of frames", good, 40, 31, 4, "whole number of frames");
+    changed("stereo data not a whole number of frames", goodStereo, 40, 62, 4, "whole number of frames");
+    changed("a sample rate of 0 Hz", good, 24, 0, 4, "0 Hz");
     return list;
 }
 
@@ -246,8 +249,8 @@ TEST_F(WavLoad, UnusableFilesChangeNothing) {
         SCOPED_TRACE(refusal.what);
         const std::string path = dir.write("refused" + std::to_string(index++) + ".wav", refusal.file);
         const KitSnapshot before = snapshot(kit);
-        kit.load(4, path);   // a pad with a sample
-        kit.load(9, path);   // an empty pad
+        EXPECT_NE(kit.load(4, path).find(refusal.reason), std::string::npos);  // a pad with a sample
+        EXPECT_NE(kit.load(9, path).find(refusal.reason), std::string::npos);  // an empty pad
         expectUnchanged(before);
         EXPECT_EQ(kit.pad(4).fileName, nameBefore);
         EXPECT_STREQ(kit.pad(9).fileName, "");
@@ -255,8 +258,8 @@ TEST_F(WavLoad, UnusableFilesChangeNothing) {
     }
 
     const KitSnapshot before = snapshot(kit);
-    kit.load(4, dir.path() + "/no such file.wav");
-    kit.load(4, dir.path());  // a directory, not a file
+    EXPECT_EQ(kit.load(4, dir.path() + "/no such file.wav"), std::strerror(ENOENT));
+    EXPECT_NE(kit.load(4, dir.path()), "");  // a directory, not a file
     expectUnchanged(before);
 }
 
@@ -387,7 +390,7 @@ TEST_F(WavLoad, FullSlotsAreSharedOrReusedButNeverOverrun) {
 
     // No slot free, none matching, and no slot of its own: refused.
     const KitSnapshot before = snapshot(kit);
-    kit.load(1, paths[16]);
+    EXPECT_NE(kit.load(1, paths[16]).find("16 sample slots"), std::string::npos);
     {
         std::string difference;
         EXPECT_TRUE(sameKit(before, snapshot(kit), &difference)) << difference;

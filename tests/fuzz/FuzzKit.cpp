@@ -12,7 +12,6 @@
 #include "engine/Render.h"
 #include "files/Construction.h"
 #include "files/Patch.h"
-#include "files/SampleSlot.h"
 #include "files/SampleStore.h"
 
 FuzzSynth::FuzzSynth() = default;
@@ -63,7 +62,7 @@ void checkInvariants(FuzzSynth& kit) {
         if (pad.slotNumber != 0) {
             const Pad& owner = drums.pads[pad.slotNumber - 1];
             if (owner.slotSize != 0)
-                require(slot::headerFits(imageBytes(store) + slot::offsetOf(drums, pad.slotNumber),
+                require(slotHeaderFits(imageBytes(store) + slotOffsetOf(drums, pad.slotNumber),
                                          owner.slotSize),
                         "a played slot's header disagrees with its size");
         }

@@ -7,7 +7,7 @@
 
 #include "FuzzKit.h"
 #include "files/Patch.h"
-#include "files/Wav.h"
+#include "files/PadSample.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ Bytes smallWav() {
 void exercise(const uint8_t* data, size_t size) {
     static const Bytes wav = smallWav();
     FuzzSynth kit;
-    require(loadPadSampleBytes(kit.synth(), 2, wav.data(), static_cast<int64_t>(wav.size()), "s.wav"),
+    require(loadPadSampleBytes(kit.synth(), 2, wav.data(), static_cast<int64_t>(wav.size()), "s.wav") == nullptr,
             "the fixed sample was refused");
     const Bytes before = kit.image();
     const float* samplesBefore = kit.pad(2).samples;
@@ -53,7 +53,7 @@ void exercise(const uint8_t* data, size_t size) {
     // Loads and removals on whatever slots the block brought along.
     const int pad = static_cast<int>(size % kPadCount);
     std::vector<Bytes> slots = slotContents(kit);
-    if (loadPadSampleBytes(kit.synth(), pad, wav.data(), static_cast<int64_t>(wav.size()), "t.wav"))
+    if (loadPadSampleBytes(kit.synth(), pad, wav.data(), static_cast<int64_t>(wav.size()), "t.wav") == nullptr)
         requireSlotsKept(slots, kit, kit.pad(pad).slotNumber);
     checkInvariants(kit);
     const int emptied = (pad + 5) % kPadCount;

@@ -8,7 +8,7 @@
 #include "FuzzKit.h"
 #include "files/Patch.h"
 #include "files/SampleStore.h"
-#include "files/Wav.h"
+#include "files/PadSample.h"
 
 namespace {
 
@@ -41,7 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int other = (pad + 7) % kPadCount;
     const Bytes before = kit.image();
 
-    if (!loadPadSampleBytes(kit.synth(), pad, data, static_cast<int64_t>(size), "fuzz.wav")) {
+    const char* refused = loadPadSampleBytes(kit.synth(), pad, data, static_cast<int64_t>(size), "fuzz.wav");
+    if (refused != nullptr) {
+        require(refused[0] != '\0', "a refusal says nothing");
         require(kit.image() == before, "a refused file changed the image");
         require(kit.pad(pad).samples == nullptr && kit.pad(pad).slotNumber == 0,
                 "a refused file changed the pad");
@@ -59,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<float> decoded = kit.samples(pad);
 
     // The same file again in another pad: shared when mono, a new slot when not.
-    require(loadPadSampleBytes(kit.synth(), other, data, static_cast<int64_t>(size), "again.wav"),
+    require(loadPadSampleBytes(kit.synth(), other, data, static_cast<int64_t>(size), "again.wav") == nullptr,
             "an accepted file was refused the second time");
     require(kit.samples(other) == decoded, "the same file decoded differently");
     checkInvariants(kit);
@@ -90,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const Bytes fillers[3] = {smallWav(1, 3), smallWav(2, 40), smallWav(3, 17)};
     for (int p = 0; p < 3; ++p)
         require(loadPadSampleBytes(holes.synth(), 10 + p, fillers[p].data(),
-                                   static_cast<int64_t>(fillers[p].size()), "filler.wav"),
+                                   static_cast<int64_t>(fillers[p].size()), "filler.wav") == nullptr,
                 "a filler was refused");
     loadPadSample(holes.synth(), 10, "");
     const std::vector<Bytes> slots = slotContents(holes);

@@ -13,7 +13,7 @@
 #include "files/Construction.h"
 #include "files/Patch.h"
 #include "files/SampleStore.h"
-#include "files/Wav.h"
+#include "files/PadSample.h"
 
 namespace {
 
@@ -63,13 +63,11 @@ struct Synth {
         core.hostRate = 44100.0f;
         core.hostRateInverse = 1.0f / 44100.0f;
         core.blockLength = 256;
-        core.capabilities = 3;
-        core.modulePath = path;
         if (!constructSynth(core)) std::exit(1);
     }
     ~Synth() { releaseKit(core.kit); }
     void load(int pad, const Bytes& file) {
-        if (!loadPadSampleBytes(core, pad, file.data(), static_cast<int64_t>(file.size()), "seed.wav"))
+        if (loadPadSampleBytes(core, pad, file.data(), static_cast<int64_t>(file.size()), "seed.wav") != nullptr)
             std::exit(1);
     }
     Bytes patch() {
@@ -78,7 +76,6 @@ struct Synth {
         return Bytes(bytes, bytes + core.kit->sampleStore->totalSize);
     }
     DrumSynth core{};
-    char path[kPathSize] = {};
 };
 
 void stampSize(Bytes& block) {

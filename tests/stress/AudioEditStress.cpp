@@ -1,8 +1,10 @@
-// One thread plays the host's audio side (MIDI events, then blocks of varied
-// size) while two others edit: host parameters through the setParameter
-// entry, and pads' samples swapped under the edit handshake. Built with
-// ThreadSanitizer any data race stops the process; either way every output
-// frame must come back finite.
+// One instance, four threads, a few seconds: the host's audio thread plays
+// MIDI through blocks of every size while three other threads edit the kit
+// the ways a host and the editor do: host parameters, the host saving and
+// restoring the chunk, and WAV files from disk loaded into pads and removed.
+// Built with ThreadSanitizer any data race stops the process; either way no
+// output frame may come back unwritten or non-finite, and every chunk handed
+// out must be a whole patch that the plug-in takes back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,27 +12,28 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <functional>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
-#include "engine/BusyFlags.h"
-#include "engine/Kit.h"
+#include "files/Patch.h"
 #include "host/zelVst.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kOutputs = 16;
+constexpr int kPads = 16;
+constexpr int kParams = 240;
 constexpr int32_t kLongestBlock = 4096;
-constexpr auto kRunTime = std::chrono::seconds(5);
-constexpr long kMaxBlocks = 2000000;        // bounds the run on a fast machine
-constexpr long kMaxEdits = 50000000;        // per editing thread, a backstop only
+constexpr auto kRunTime = std::chrono::seconds(4);
 constexpr int kMaxEventsPerBlock = 12;
 
 VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
@@ -46,58 +49,105 @@ struct EventBlock {
 };
 static_assert(offsetof(EventBlock, events) == offsetof(VstEvents, events), "VstEvents prefix");
 
-// A mono sample in [-1, 1) that the engine then owns.
-float* makeSample(std::mt19937& rng, int32_t frames) {
-    auto* samples = static_cast<float*>(std::malloc(sizeof(float) * frames));
-    if (samples == nullptr) return nullptr;
-    std::uniform_real_distribution<float> value(-1.0f, 0.99f);
-    for (int32_t i = 0; i < frames; ++i) samples[i] = value(rng);
-    return samples;
-}
-
-// Puts a sample into a pad (null removes it) the way the editor does: the
-// engine's state changes only while the audio thread is held off.
-void switchSample(DrumSynth& synth, int pad, float* samples, int32_t frames, float rate) {
-    float* old;
-    {
-        EditGuard guard(synth.busy);
-        Pad& target = synth.kit->pads[pad];
-        old = target.samples;
-        target.samples = samples;
-        target.frameCount = samples != nullptr ? frames : 0;
-        target.sampleRate = rate;
-        updateHoldRatio(target);
-    }
-    std::free(old);
-}
-
 struct Counts {
     std::atomic<long> blocks{0};
-    std::atomic<long> events{0};
     std::atomic<long> audibleBlocks{0};
     std::atomic<long> badFrames{0};
     std::atomic<long> refusedEvents{0};
     std::atomic<long> parameterCalls{0};
-    std::atomic<long> sampleSwitches{0};
+    std::atomic<long> chunkRounds{0};
+    std::atomic<long> tornChunks{0};
+    std::atomic<long> refusedChunks{0};
+    std::atomic<long> loads{0};
+    std::atomic<long> refusedLoads{0};
+    std::atomic<long> removals{0};
 };
 
-void playAudio(AEffect* effect, const std::atomic<bool>& go, std::atomic<bool>& done,
-               Counts& counts) {
+struct Session {
+    AEffect* effect;
+    zelVst* plugin;
+    std::atomic<bool> go{false};
+    std::atomic<bool> done{false};
+    Counts counts;
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                       void* ptr = nullptr) {
+        return effect->dispatcher(effect, opcode, index, value, ptr, 0.0f);
+    }
+    void waitForGo() const {
+        while (!go.load()) std::this_thread::yield();
+    }
+};
+
+// Real files on disk: canonical WAV files of every width, mono and stereo,
+// at several rates and lengths, in a private temporary folder.
+class WavFolder {
+public:
+    WavFolder() {
+        root = fs::temp_directory_path() / ("zel-stress-" + std::to_string(std::random_device{}()));
+        fs::create_directories(root);
+        std::mt19937 rng(5);
+        const uint32_t rates[] = {11025, 22050, 44100, 48000, 96000};
+        for (int i = 0; i < 12; ++i) {
+            const int width = 1 + i % 4;
+            const int channels = 1 + (i / 4) % 2;
+            const int frames = 500 + 1700 * i;
+            paths.push_back(write("sample" + std::to_string(i) + ".wav", channels, width,
+                                  rates[i % 5], frames, rng));
+        }
+    }
+    ~WavFolder() {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+    const std::vector<std::string>& files() const { return paths; }
+
+private:
+    std::string write(const std::string& name, int channels, int width, uint32_t rate, int frames,
+                      std::mt19937& rng) {
+        const uint32_t blockAlign = uint32_t(channels * width);
+        const uint32_t dataSize = blockAlign * uint32_t(frames);
+        std::vector<uint8_t> file;
+        auto put = [&file](uint32_t value, int bytes) {
+            for (int b = 0; b < bytes; ++b) file.push_back(uint8_t(value >> (8 * b)));
+        };
+        auto tag = [&file](const char* text) { file.insert(file.end(), text, text + 4); };
+        tag("RIFF");
+        put(36 + dataSize, 4);
+        tag("WAVE");
+        tag("fmt ");
+        put(16, 4);
+        put(1, 2);
+        put(uint32_t(channels), 2);
+        put(rate, 4);
+        put(rate * blockAlign, 4);
+        put(blockAlign, 2);
+        put(uint32_t(8 * width), 2);
+        tag("data");
+        put(dataSize, 4);
+        for (uint32_t i = 0; i < dataSize; ++i) file.push_back(uint8_t(rng()));
+        const fs::path path = root / name;
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
+                                                    std::streamsize(file.size()));
+        return path.string();
+    }
+
+    fs::path root;
+    std::vector<std::string> paths;
+};
+
+void playAudio(Session& run) {
     std::mt19937 rng(11);
     std::vector<std::vector<float>> storage(kOutputs, std::vector<float>(kLongestBlock));
-    std::vector<std::vector<float>> inputStorage(2, std::vector<float>(kLongestBlock, 0.0f));
+    std::vector<float> silence(kLongestBlock, 0.0f);
     float* outputs[kOutputs];
-    float* inputs[2] = {inputStorage[0].data(), inputStorage[1].data()};
+    float* inputs[2] = {silence.data(), silence.data()};
     for (int o = 0; o < kOutputs; ++o) outputs[o] = storage[o].data();
     EventBlock list{};
+    auto pick = [&rng](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
 
-    auto pick = [&rng](int low, int high) {
-        return std::uniform_int_distribution<int>(low, high)(rng);
-    };
-    while (!go.load()) std::this_thread::yield();
+    run.waitForGo();
     const auto deadline = Clock::now() + kRunTime;
-    long blocks = 0;
-    while (blocks < kMaxBlocks && Clock::now() < deadline) {
+    while (Clock::now() < deadline) {
         // Host block sizes: anything from 1 to 4096, often a power of two.
         int32_t frames = pick(1, kLongestBlock);
         if (pick(0, 2) == 0) frames = 1 << pick(0, 12);
@@ -111,35 +161,20 @@ void playAudio(AEffect* effect, const std::atomic<bool>& go, std::atomic<bool>& 
             midi.type = kVstMidiType;
             midi.byteSize = sizeof midi;
             midi.deltaFrames = pick(0, frames + frames / 4);  // some past the block's end
-            const int channel = pick(0, 3);
             const int kind = pick(0, 9);
-            uint8_t status, data1, data2;
-            if (kind < 6) {
-                status = static_cast<uint8_t>(0x90 | channel);
-                data1 = static_cast<uint8_t>(pick(20, 91));  // the keys pads can be given
-                data2 = static_cast<uint8_t>(pick(0, 127));
-            } else if (kind < 9) {
-                status = static_cast<uint8_t>(0x80 | channel);
-                data1 = static_cast<uint8_t>(pick(20, 91));
-                data2 = static_cast<uint8_t>(pick(0, 127));
-            } else {
-                status = static_cast<uint8_t>(0xB0 | channel);
-                data1 = 123;
-                data2 = 0;
-            }
-            midi.midiData[0] = static_cast<char>(status);
-            midi.midiData[1] = static_cast<char>(data1);
-            midi.midiData[2] = static_cast<char>(data2);
+            const int channel = pick(0, 3);
+            const uint8_t status = uint8_t((kind < 6 ? 0x90 : kind < 9 ? 0x80 : 0xB0) | channel);
+            midi.midiData[0] = char(status);
+            midi.midiData[1] = char(kind < 9 ? pick(20, 91) : 123);  // keys pads can have
+            midi.midiData[2] = char(kind < 9 ? pick(0, 127) : 0);
             list.events[e] = reinterpret_cast<VstEvent*>(&midi);
         }
-        if (effect->dispatcher(effect, effProcessEvents, 0, 0, &list, 0.0f) != 1)
-            counts.refusedEvents.fetch_add(1);
-        counts.events.fetch_add(count);
+        if (run.dispatch(effProcessEvents, 0, 0, &list) != 1) run.counts.refusedEvents.fetch_add(1);
 
         // Frames the plug-in leaves unwritten would show up as NaN.
         for (auto& buffer : storage)
             std::fill(buffer.begin(), buffer.begin() + frames, std::numeric_limits<float>::quiet_NaN());
-        effect->processReplacing(effect, inputs, outputs, frames);
+        run.effect->processReplacing(run.effect, inputs, outputs, frames);
 
         bool audible = false;
         long bad = 0;
@@ -149,97 +184,112 @@ void playAudio(AEffect* effect, const std::atomic<bool>& go, std::atomic<bool>& 
                 if (!std::isfinite(value)) ++bad;
                 else if (value != 0.0f) audible = true;
             }
-        counts.badFrames.fetch_add(bad);
-        if (audible) counts.audibleBlocks.fetch_add(1);
-        counts.blocks.fetch_add(1);
-        ++blocks;
+        run.counts.badFrames.fetch_add(bad);
+        if (audible) run.counts.audibleBlocks.fetch_add(1);
+        run.counts.blocks.fetch_add(1);
     }
-    done.store(true);
+    run.done.store(true);
 }
 
-void changeParameters(AEffect* effect, unsigned seed, const std::atomic<bool>& go,
-                      const std::atomic<bool>& done, Counts& counts) {
-    std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> index(0, kParamCount - 1);
+void automateParameters(Session& run) {
+    std::mt19937 rng(17);
+    std::uniform_int_distribution<int> index(0, kParams - 1);
     std::uniform_real_distribution<float> value(-0.25f, 1.25f);  // clamped by the plug-in
-    while (!go.load()) std::this_thread::yield();
-    for (long n = 0; n < kMaxEdits && !done.load(); ++n) {
-        effect->setParameter(effect, index(rng), value(rng));
-        counts.parameterCalls.fetch_add(1);
+    run.waitForGo();
+    while (!run.done.load()) {
+        run.effect->setParameter(run.effect, index(rng), value(rng));
+        run.counts.parameterCalls.fetch_add(1);
         std::this_thread::yield();
     }
 }
 
-void switchSamples(AEffect* effect, DrumSynth& synth, const std::atomic<bool>& go,
-                   const std::atomic<bool>& done, Counts& counts) {
-    static const float kRates[] = {8000.0f, 22050.0f, 44100.0f, 48000.0f, 96000.0f};
-    std::mt19937 rng(29);
-    auto pick = [&rng](int low, int high) {
-        return std::uniform_int_distribution<int>(low, high)(rng);
-    };
-    std::uniform_real_distribution<float> value(0.0f, 1.0f);
-    while (!go.load()) std::this_thread::yield();
-    for (long n = 0; n < kMaxEdits && !done.load(); ++n) {
-        if (n % 4 == 0) {
-            const int pad = pick(0, kPadCount - 1);
-            const float rate = kRates[pick(0, 4)];
-            if (pick(0, 9) == 0) {
-                switchSample(synth, pad, nullptr, 0, rate);
-            } else {
-                const int32_t frames = pick(1, 30000);
-                float* samples = makeSample(rng, frames);
-                if (samples != nullptr) switchSample(synth, pad, samples, frames, rate);
-            }
-            counts.sampleSwitches.fetch_add(1);
-        } else {
-            effect->setParameter(effect, pick(0, kParamCount - 1), value(rng));
-            counts.parameterCalls.fetch_add(1);
+// The host saves its song and restores it: the chunk it was handed must be a
+// whole patch however the kit changes meanwhile, and must go back in.
+void saveAndRestore(Session& run) {
+    run.waitForGo();
+    while (!run.done.load()) {
+        void* data = nullptr;
+        const VstIntPtr size = run.dispatch(effGetChunk, 0, 0, &data);
+        const uint8_t* bytes = static_cast<const uint8_t*>(data);
+        if (size <= 0 || bytes == nullptr || patchRefusal(bytes, size) != nullptr) {
+            run.counts.tornChunks.fetch_add(1);
+            continue;
         }
-        std::this_thread::yield();
+        if (run.dispatch(effSetChunk, 0, size, data) != size) run.counts.refusedChunks.fetch_add(1);
+        run.counts.chunkRounds.fetch_add(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 
-TEST(AudioEditStress, AudioThreadAgainstTwoEditingThreads) {
-    AEffect* effect = createPlugin(hostCallback);
-    ASSERT_NE(effect, nullptr);
-    DrumSynth& synth = static_cast<zelVst*>(effect->object)->core();
-    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
-    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
-
-    std::mt19937 rng(3);
-    for (int p = 0; p < kPadCount; ++p) {
-        const int32_t frames = 4410 * (1 + p % 5);
-        float* samples = makeSample(rng, frames);
-        ASSERT_NE(samples, nullptr);
-        switchSample(synth, p, samples, frames, 44100.0f);
+void loadAndRemoveSamples(Session& run, const std::vector<std::string>& files) {
+    std::mt19937 rng(29);
+    auto pick = [&rng](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+    run.waitForGo();
+    while (!run.done.load()) {
+        const int pad = pick(0, kPads - 1);
+        if (pick(0, 4) == 0) {
+            run.plugin->removePadSample(pad);
+            run.counts.removals.fetch_add(1);
+        } else {
+            // The pad's own slot goes first, so that no unplayed slot is left
+            // behind to fill the kit's sixteen. A chunk restored meanwhile may
+            // still bring one back: a full kit is the one refusal allowed.
+            run.plugin->removePadSample(pad);
+            const std::string& file = files[size_t(pick(0, int(files.size()) - 1))];
+            const std::string refused = run.plugin->loadPadSample(pad, file.c_str());
+            if (!refused.empty() && refused.find("slots is taken") == std::string::npos) {
+                run.counts.refusedLoads.fetch_add(1);
+                std::fprintf(stderr, "%s refused: %s\n", file.c_str(), refused.c_str());
+            }
+            run.counts.loads.fetch_add(1);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
 
-    Counts counts;
-    std::atomic<bool> go{false}, done{false};
-    std::thread audio(playAudio, effect, std::cref(go), std::ref(done), std::ref(counts));
-    std::thread host(changeParameters, effect, 17u, std::cref(go), std::cref(done),
-                     std::ref(counts));
-    std::thread editor(switchSamples, effect, std::ref(synth), std::cref(go), std::cref(done),
-                       std::ref(counts));
-    go.store(true);
+TEST(AudioEditStress, AudioAgainstParametersChunksAndSampleLoads) {
+    const WavFolder folder;
+    Session run;
+    run.effect = createPlugin(hostCallback);
+    ASSERT_NE(run.effect, nullptr);
+    run.plugin = static_cast<zelVst*>(run.effect->object);
+    run.effect->dispatcher(run.effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    for (int p = 0; p < kPads; ++p) {
+        const std::string& file = folder.files()[size_t(p) % folder.files().size()];
+        ASSERT_EQ(run.plugin->loadPadSample(p, file.c_str()), "") << file;
+    }
+    run.dispatch(effMainsChanged, 0, 1);
+
+    std::thread audio(playAudio, std::ref(run));
+    std::thread host(automateParameters, std::ref(run));
+    std::thread song(saveAndRestore, std::ref(run));
+    std::thread editor(loadAndRemoveSamples, std::ref(run), std::cref(folder.files()));
+    run.go.store(true);
     audio.join();
     host.join();
+    song.join();
     editor.join();
 
-    effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0.0f);
-    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    run.dispatch(effMainsChanged, 0, 0);
+    run.dispatch(effClose);
 
+    const Counts& counts = run.counts;
     EXPECT_EQ(counts.badFrames.load(), 0) << "non-finite or unwritten output frames";
     EXPECT_EQ(counts.refusedEvents.load(), 0);
-    // The run exercised all three sides.
+    EXPECT_EQ(counts.tornChunks.load(), 0) << "a chunk handed out was no whole patch";
+    EXPECT_EQ(counts.refusedChunks.load(), 0) << "the plug-in refused its own chunk";
+    EXPECT_EQ(counts.refusedLoads.load(), 0) << "a good WAV file was refused";
+    // Every side ran.
     EXPECT_GT(counts.blocks.load(), 0);
-    EXPECT_GT(counts.events.load(), 0);
     EXPECT_GT(counts.audibleBlocks.load(), 0);
     EXPECT_GT(counts.parameterCalls.load(), 0);
-    EXPECT_GT(counts.sampleSwitches.load(), 0);
-    std::printf("%ld blocks (%ld audible), %ld events, %ld parameter calls, %ld sample switches\n",
-                counts.blocks.load(), counts.audibleBlocks.load(), counts.events.load(),
-                counts.parameterCalls.load(), counts.sampleSwitches.load());
+    EXPECT_GT(counts.chunkRounds.load(), 0);
+    EXPECT_GT(counts.loads.load(), 0);
+    EXPECT_GT(counts.removals.load(), 0);
+    std::printf("%ld blocks (%ld audible), %ld parameter calls, %ld chunk rounds, %ld loads, "
+                "%ld removals\n",
+                counts.blocks.load(), counts.audibleBlocks.load(), counts.parameterCalls.load(),
+                counts.chunkRounds.load(), counts.loads.load(), counts.removals.load());
 }
 
 }  // namespace

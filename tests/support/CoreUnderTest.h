@@ -20,11 +20,13 @@ public:
     CoreUnderTest& operator=(const CoreUnderTest&) = delete;
 
     DrumSynth& synth() { return core; }
+    // Whether the default patch beside modulePath replaced the kit.
+    bool loadedDefaultPatch() const { return defaultPatchLoaded; }
 
     // The patch a host would get: buildPatch, then totalSize bytes of the image.
     std::vector<uint8_t> patch();
 
 private:
     DrumSynth core{};
-    char path[kPathSize] = {};
+    bool defaultPatchLoaded = false;
 };

@@ -11,13 +11,11 @@
 namespace {
 
 constexpr int16_t kBass = 36;  // pad 0's default key
-constexpr uint32_t kHeld = 0xAAAAFF, kRinging = 0x9999CC, kIdle = 0x888888;
-
 // A kit whose pad 0 holds two seconds of a quiet constant.
 struct NoteKit : ::testing::Test {
     TestKit t;
     void SetUp() override { t.placeSample(0, std::vector<float>(88200, 0.25f), 44100.0f); }
-    GuiControl& label(int p) { return noteLabel(t.pad(p)); }
+    NoteActivity shown(int p) { return t.pad(p).shownActivity.load(); }
 };
 
 float velocityFactor(int velocity, float pitchX) {
@@ -194,11 +192,9 @@ TEST_F(NoteKit, PadWithoutSampleOnlyTracksReleases) {
     EXPECT_EQ(soundingVoices(t), 0);
     EXPECT_EQ(t.pad(2).activity, 0);
     EXPECT_EQ(t.noteEvent(0x90, 38, 0), 0);
-    label(2).dirty = 0;
-    EXPECT_EQ(t.noteEvent(0x80, 38, 64), 2);
+    EXPECT_EQ(t.noteEvent(0x80, 38, 64), 2) << "the pad's note label is shown again";
     EXPECT_EQ(t.pad(2).activity, 0);
-    EXPECT_EQ(label(2).faceColor.load(), kIdle);
-    EXPECT_EQ(label(2).dirty.load(), 1);
+    EXPECT_EQ(shown(2), NoteActivity::Idle);
     EXPECT_EQ(t.noteEvent(0x80, 99, 64), 0) << "a key no pad plays";
 }
 
@@ -213,23 +209,17 @@ TEST_F(NoteKit, VelocityZeroReleasesWithoutStoppingTheVoice) {
     EXPECT_EQ(t.pad(0).activity, 1);
 }
 
-TEST_F(NoteKit, NoteLabelShowsHeldRingingIdle) {
+TEST_F(NoteKit, PublishedActivityGoesHeldRingingIdle) {
     t.placeSample(0, std::vector<float>(300, 0.25f), 44100.0f);
-    GuiControl& note = label(0);
-    note.dirty = 0;
-    t.noteOn(kBass);
-    EXPECT_EQ(note.faceColor.load(), kHeld);
-    EXPECT_EQ(note.dirty.load(), 1);
-    note.dirty = 0;
-    t.noteEvent(0x80, kBass, 0);
-    EXPECT_EQ(note.faceColor.load(), kRinging);
-    EXPECT_EQ(note.dirty.load(), 1);
-    note.dirty = 0;
+    EXPECT_EQ(shown(0), NoteActivity::Idle);
+    EXPECT_EQ(t.noteOn(kBass), 2);
+    EXPECT_EQ(shown(0), NoteActivity::Held);
+    EXPECT_EQ(t.noteEvent(0x80, kBass, 0), 2);
+    EXPECT_EQ(shown(0), NoteActivity::Ringing);
     EXPECT_EQ(t.render(512), 2);  // the sample ends
     EXPECT_EQ(t.pad(0).activity, 0);
-    EXPECT_EQ(note.faceColor.load(), kIdle);
-    EXPECT_EQ(note.dirty.load(), 1);
-    EXPECT_EQ(label(1).dirty.load(), 0) << "other pads' labels untouched";
+    EXPECT_EQ(shown(0), NoteActivity::Idle);
+    EXPECT_EQ(shown(1), NoteActivity::Idle) << "other pads untouched";
 }
 
 TEST_F(NoteKit, OtherStatusesDoNothing) {

@@ -8,6 +8,7 @@
 
 #include "TestKit.h"
 #include "engine/Kit.h"
+#include "engine/PadParameters.h"
 #include "engine/Render.h"
 
 namespace {
@@ -207,7 +208,7 @@ TEST(Render, VoiceEndingMidSpanLeavesZerosAndFreesItsSlot) {
     }
     EXPECT_EQ(t.voice(0).pad, nullptr);
     EXPECT_EQ(t.pad(0).activity, 1000);
-    EXPECT_EQ(noteLabel(t.pad(0)).faceColor.load(), 0xAAAAFFu) << "the key still holds it";
+    EXPECT_EQ(t.pad(0).shownActivity.load(), NoteActivity::Held) << "the key still holds it";
     EXPECT_EQ(t.render(256), 0);
     for (int i = 0; i < 256; ++i) ASSERT_EQ(t.out(0)[i], 0.0f);
 
@@ -366,4 +367,32 @@ TEST(Render, ClockWrapsToOneWhenTheSumIsZero) {
     t.kit().clock = 0xFFFFFFFBu;
     t.render(10);
     EXPECT_EQ(t.kit().clock, 5u);
+}
+
+TEST(Render, AKitSoundsTheSameWhateverRateItWasSetUpAt) {
+    // A high cut above the Nyquist frequency of 44.1 kHz, set there, then the
+    // host moves to 96 kHz: the filter follows the setting, not the corner
+    // the 44.1 kHz design had to settle for.
+    auto hit = [](TestKit& t) {
+        std::vector<float> values(900);
+        for (int k = 0; k < 900; ++k) values[k] = std::round(std::sin(k * 1.7) * 4096.0) / 4096.0;
+        t.placeSample(0, values, 96000.0f);
+        t.noteOn(kBass, 127);
+        t.render(800);
+        return std::vector<float>(t.out(0), t.out(0) + 800);
+    };
+    TestKit moved(44100.0f);
+    setPadParameter(moved.synth(), ParamHigh, 0.82142857f);  // 25 kHz
+    setPadParameter(moved.synth(), ParamLow, 0.05f);         // 250 Hz
+    setAudioFormat(moved.synth(), 96000.0f, moved.synth().blockLength);
+    moved.synth().hostRate = 96000.0f;
+    moved.synth().hostRateInverse = 1.0f / 96000.0f;
+
+    TestKit native(96000.0f);
+    setPadParameter(native.synth(), ParamHigh, 0.82142857f);
+    setPadParameter(native.synth(), ParamLow, 0.05f);
+    ASSERT_EQ(native.pad(0).highCut, moved.pad(0).highCut);
+    ASSERT_GT(native.pad(0).highCut, 0.49f * 44100.0f);
+
+    EXPECT_EQ(hit(moved), hit(native));
 }

@@ -7,7 +7,7 @@
 #include "MidiFile.h"
 #include "MidiTiming.h"
 #include "ToolTestSupport.h"
-#include "files/Construction.h"
+#include "engine/Kit.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "ToolTestSupport.h"
-#include "files/Construction.h"
+#include "engine/Kit.h"
 
 namespace {
 

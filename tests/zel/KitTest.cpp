@@ -13,7 +13,7 @@
 #include "ToolTestSupport.h"
 #include "VstHost.h"
 #include "engine/PadParameters.h"
-#include "files/Construction.h"
+#include "engine/Kit.h"
 #include "files/SampleStore.h"
 
 namespace {

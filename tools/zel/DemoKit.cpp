@@ -6,9 +6,8 @@
 #include "WavImage.h"
 #include "ZelError.h"
 #include "PadSettings.h"
+#include "engine/Kit.h"
 #include "engine/PadParameters.h"
-#include "files/Construction.h"
-#include "files/Wav.h"
 
 namespace {
 

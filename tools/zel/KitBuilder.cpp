@@ -7,14 +7,13 @@
 #include "AudioImport.h"
 #include "DemoKit.h"
 #include "DemoSounds.h"
-#include "FileBytes.h"
 #include "KitFile.h"
 #include "PluginInstance.h"
 #include "ZelError.h"
-#include "engine/BusyFlags.h"
 #include "engine/PadParameters.h"
+#include "files/FileBytes.h"
 #include "files/Patch.h"
-#include "files/Wav.h"
+#include "host/zelVst.h"
 
 namespace {
 
@@ -28,7 +27,7 @@ void startFrom(PluginInstance& plugin, const KitRecipe& recipe) {
 void loadSampleFile(PluginInstance& plugin, int pad, const std::string& path) {
     const ImportedSample sample = importSample(path);
     try {
-        loadPadWav(plugin, pad, sample.wav, baseName(path));
+        loadPadWav(plugin, pad, sample.wav, baseName(path.c_str()));
     } catch (const ZelError& error) {
         throw fileError(path, error.what());
     }
@@ -67,22 +66,19 @@ void applySetting(PluginInstance& plugin, const PadSetting& setting) {
 
 void loadPadWav(PluginInstance& plugin, int pad, const std::vector<uint8_t>& wav,
                 const std::string& fileName) {
-    DrumSynth& synth = plugin.core();
+    zelVst& instrument = plugin.instrument();
     // The pad's old slot goes first; a load alone would leave it unplayed in the kit.
-    if (synth.kit->pads[pad].slotNumber != 0) loadPadSample(synth, pad, "");
-    if (!loadPadSampleBytes(synth, pad, wav.data(), static_cast<int64_t>(wav.size()),
-                            fileName.c_str()))
-        throw ZelError("the plug-in's loader refused the sample (is the kit over 2 GB?)");
+    if (plugin.core().kit->pads[pad].slotNumber != 0) instrument.removePadSample(pad);
+    const std::string refused = instrument.loadPadSampleBytes(
+        pad, wav.data(), static_cast<int64_t>(wav.size()), fileName.c_str());
+    if (!refused.empty()) throw ZelError("the plug-in's loader refused the sample: " + refused);
 }
 
 void setPadName(PluginInstance& plugin, int pad, const std::string& name) {
-    Pad& target = plugin.core().kit->pads[pad];
-    if (name.size() >= sizeof target.name)
+    constexpr size_t kLongestName = sizeof(PadSettings::name) - 1;
+    if (name.size() > kLongestName || !plugin.instrument().renamePad(pad, name.c_str()))
         throw ZelError("--name " + std::to_string(pad + 1) + "=" + name + ": a pad's name has at most " +
-                       std::to_string(sizeof target.name - 1) + " characters");
-    EditGuard guard(plugin.core().busy);
-    std::memset(target.name, 0, sizeof target.name);
-    std::memcpy(target.name, name.data(), name.size());
+                       std::to_string(kLongestName) + " characters");
 }
 
 void setPadNote(PluginInstance& plugin, int pad, int key) {

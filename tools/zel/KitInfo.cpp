@@ -8,7 +8,9 @@
 #include "PluginInstance.h"
 #include "ZelError.h"
 #include "engine/PadParameters.h"
-#include "files/SampleSlot.h"
+#include "files/LittleEndian.h"
+#include "files/SampleStore.h"
+#include "files/WavFormat.h"
 
 namespace {
 
@@ -48,12 +50,11 @@ std::string sampleLine(PluginInstance& plugin, const Pad& pad) {
     const DrumKit& kit = *plugin.core().kit;
     if (pad.fileName[0] == '\0' || pad.slotNumber == 0) return "no sample";
     const Pad& owner = kit.pads[pad.slotNumber - 1];
-    const uint8_t* header =
-        reinterpret_cast<const uint8_t*>(kit.sampleStore) + slot::offsetOf(kit, pad.slotNumber);
+    const uint8_t* header = imageBytes(kit.sampleStore) + slotOffsetOf(kit, pad.slotNumber);
     const double seconds = pad.sampleRate > 0.0f ? pad.frameCount / static_cast<double>(pad.sampleRate) : 0.0;
     return format("%s  (slot %d: %.2f s, %u Hz, %d-bit, %d bytes)", pad.fileName, pad.slotNumber,
-                  seconds, slot::readU32(header + slot::kSampleRate),
-                  8 * slot::readU16(header + slot::kBlockAlign), owner.slotSize);
+                  seconds, readU32(header + wav::kSampleRate),
+                  8 * readU16(header + wav::kBlockAlign), owner.slotSize);
 }
 
 void describePad(PluginInstance& plugin, int p, std::ostream& out) {

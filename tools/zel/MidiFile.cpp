@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "RawFile.h"
+#include "engine/MidiStatus.h"
+#include "files/FileBytes.h"
 
 namespace {
 
@@ -115,7 +116,8 @@ private:
             }
         }
         uint8_t status = runningStatus;
-        if (kind == 0x90 && data[1] == 0) status = static_cast<uint8_t>(0x80 | (status & 0x0F));
+        if (kind == midi::kNoteOn && data[1] == 0)
+            status = static_cast<uint8_t>(midi::kNoteOff | (status & midi::kChannelBits));
         track.messages.push_back({tick, status, data[0], data[1]});
         return true;
     }
@@ -244,6 +246,6 @@ bool parseMidiFile(const uint8_t* bytes, size_t size, MidiSong& song, std::strin
 
 bool readMidiFile(const std::string& path, MidiSong& song, std::string& error) {
     std::vector<uint8_t> bytes;
-    if (!readRawFile(path, bytes, error)) return false;
+    if (!readWholeFile(path.c_str(), bytes, &error)) return false;
     return parseMidiFile(bytes.data(), bytes.size(), song, error);
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/MidiStatus.h"
+
 namespace {
 
 void putBigEndian(std::vector<uint8_t>& out, uint32_t value, int count) {
@@ -33,7 +35,7 @@ void MidiTrackWriter::tempo(uint64_t tick, uint32_t microsPerQuarter) {
 }
 
 void MidiTrackWriter::noteOn(uint64_t tick, int channel, int key, int velocity) {
-    add(tick, {static_cast<uint8_t>(0x90 | channel), static_cast<uint8_t>(key),
+    add(tick, {static_cast<uint8_t>(midi::kNoteOn | channel), static_cast<uint8_t>(key),
                static_cast<uint8_t>(velocity)});
 }
 

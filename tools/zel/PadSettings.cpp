@@ -5,18 +5,18 @@
 #include <cstdlib>
 
 #include "ZelError.h"
-#include "engine/DrumKit.h"
+#include "engine/Kit.h"
 #include "engine/PadParameters.h"
-#include "files/Construction.h"
 
 namespace {
 
 const double kNotChecked = std::nan("");
 
 // Integer settings aim at the middle of the interval that the plug-in's
-// truncating mapping sends to the wanted value: value = trunc(x x factor) + offset.
-float integerValue(double wanted, double offset, double factor) {
-    return static_cast<float>((wanted - offset + 0.5) / factor);
+// truncating mapping sends to the wanted step; shown is the step plus
+// shownOffset ("2bit" is step 0).
+float integerValue(PadParam param, double shown, int shownOffset) {
+    return parameterMapping(param).stepCentre(static_cast<int>(shown) - shownOffset);
 }
 
 struct Spec {
@@ -48,11 +48,11 @@ const Spec kSpecs[] = {
     {"high", ParamHigh, "N=HZ", "high cut in Hz, 2000 to 30000 (off)", 2000, 30000, false,
      [](double v) { return static_cast<float>((v - 2000.0) / 28000.0); }, 0.001},
     {"bits", ParamBit, "N=BITS", "bit depth, 2 to 24", 2, 24, true,
-     [](double v) { return integerValue(v, 2.0, 22.9); }, 1.0},
+     [](double v) { return integerValue(ParamBit, v, 2); }, 1.0},
     {"group", ParamGroup, "N=GROUP", "choke group, 1 to 16", 1, 16, true,
      [](double v) { return groupValue(static_cast<int>(v)); }, 1.0},
     {"channel", ParamChannel, "N=PAIR", "output pair, 1 to 8", 1, 8, true,
-     [](double v) { return integerValue(v, 1.0, 7.9); }, 1.0},
+     [](double v) { return integerValue(ParamChannel, v, 1); }, 1.0},
 };
 
 const char* const kPitchClasses[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
@@ -82,7 +82,7 @@ ZelError badArgument(const std::string& option, const std::string& argument, con
 PadSetting sampleRateSetting(int pad, double hertz, const std::string& argument) {
     for (int i = 0; i < kHoldRateCount; ++i)
         if (hertz == holdRates[i])
-            return {pad * kParamsPerPad + ParamSampleRate, integerValue(i, 0.0, 15.9), kNotChecked};
+            return {pad * kParamsPerPad + ParamSampleRate, integerValue(ParamSampleRate, i, 0), kNotChecked};
     std::string rates;
     for (int i = 0; i < kHoldRateCount; ++i)
         rates += std::string(i ? ", " : "") + std::to_string(static_cast<int>(holdRates[i]));
@@ -136,9 +136,9 @@ bool parseKey(const std::string& text, int& key) {
     return false;
 }
 
-float noteValue(int key) { return integerValue(key, 20.0, 70.9); }
+float noteValue(int key) { return integerValue(ParamNote, key, 0); }
 
-float groupValue(int group) { return integerValue(group, 1.0, 15.9); }
+float groupValue(int group) { return integerValue(ParamGroup, group, 1); }
 
 PadSetting parseSetting(const std::string& option, const std::string& argument) {
     std::string text;

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <vector>
 
-#include "FileBytes.h"
 #include "ZelError.h"
+#include "files/FileBytes.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ mode_t usualMode() {
 }  // namespace
 
 PendingFile::PendingFile(const std::string& path) : target(path) {
-    std::string pattern = directoryOf(path) + "/." + baseName(path) + ".XXXXXX";
+    std::string pattern = directoryOf(path) + "/." + baseName(path.c_str()) + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     fd = mkstemp(name.data());

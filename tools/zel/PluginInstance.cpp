@@ -86,9 +86,11 @@ void PluginInstance::process(float** outputs, int32_t frames) {
     effect->processReplacing(effect, inputs, outputs, frames);
 }
 
-DrumSynth& PluginInstance::core() {
-    return static_cast<zelVst*>(static_cast<AudioEffect*>(effect->object))->core();
+zelVst& PluginInstance::instrument() {
+    return *static_cast<zelVst*>(static_cast<AudioEffect*>(effect->object));
 }
+
+DrumSynth& PluginInstance::core() { return instrument().core(); }
 
 bool PluginInstance::sounding() {
     for (const Voice& voice : core().kit->voices)

@@ -12,6 +12,8 @@
 #include "engine/DrumSynth.h"
 #include "host/Vst2.h"
 
+class zelVst;
+
 class PluginInstance {
 public:
     // Throws a ZelError when the plug-in makes no instance.
@@ -43,6 +45,8 @@ public:
     void process(float** outputs, int32_t frames);
 
     DrumSynth& core();
+    // The plug-in object itself, for the kit edits no opcode makes.
+    zelVst& instrument();
     // Whether any of the engine's voices still plays.
     bool sounding();
 

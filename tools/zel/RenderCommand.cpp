@@ -4,7 +4,6 @@
 
 #include "AudioWriter.h"
 #include "DemoKit.h"
-#include "FileBytes.h"
 #include "KitFile.h"
 #include "MidiFile.h"
 #include "PendingFile.h"
@@ -12,6 +11,7 @@
 #include "ProgressBar.h"
 #include "ZelError.h"
 #include "engine/DrumKit.h"
+#include "files/FileBytes.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ RenderResult renderFile(const RenderRequest& request) {
     const int64_t maxFrames = songEnd + options.block + static_cast<int64_t>(kMaxTailSeconds * options.rate);
     AudioWriter writer(output, request.allOutputs ? kOutputCount : 2, options.rate, maxFrames);
     OutputMix mix(writer, request.allOutputs);
-    ProgressBar bar(baseName(request.outputPath), songEnd, options.rate);
+    ProgressBar bar(baseName(request.outputPath.c_str()), songEnd, options.rate);
     const RenderResult result =
         renderSong(plugin, timedMessages(song, options.rate), songEnd, options, mix, &bar);
     bar.finish();

@@ -1,6 +1,6 @@
-#include "files/Names.h"
+#include "host/Identity.h"
 
-#include "engine/DrumSynth.h"
+namespace identity {
 
 namespace {
 
@@ -30,3 +30,5 @@ const char* const* namesTable() {
     static const NamesTable table;  // thread-safe one-time initialisation
     return table.entries;
 }
+
+}  // namespace identity

@@ -1,0 +1,118 @@
+// The editor's model over a real kit: what selecting a pad binds and
+// colours, and how the note labels follow the activity the engine publishes.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "CoreUnderTest.h"
+#include "editor/EditorModel.h"
+#include "editor/PadSelection.h"
+#include "engine/Notes.h"
+#include "engine/Render.h"
+#include "files/PadSample.h"
+
+namespace {
+
+constexpr uint32_t kSelected = 0x8888FF, kLoaded = 0xFF8888, kEmpty = 0x888888;
+
+// A mono 16-bit WAV file of frames samples at half scale.
+std::vector<uint8_t> shortWav(int frames) {
+    std::vector<uint8_t> file = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+                                 16, 0, 0, 0, 1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0,
+                                 2, 0, 16, 0, 'd', 'a', 't', 'a', 0, 0, 0, 0};
+    const uint32_t dataSize = 2u * static_cast<uint32_t>(frames);
+    for (int i = 0; i < 4; ++i) file[40 + i] = static_cast<uint8_t>(dataSize >> (8 * i));
+    for (int f = 0; f < frames; ++f) file.insert(file.end(), {0x00, 0x40});
+    return file;
+}
+
+struct ModelTest : ::testing::Test {
+    CoreUnderTest core;
+    EditorModel model;
+    DrumKit& kit() { return *core.synth().kit; }
+    void load(int pad, int frames = 200) {
+        const std::vector<uint8_t> wav = shortWav(frames);
+        ASSERT_EQ(loadPadSampleBytes(core.synth(), pad, wav.data(), int64_t(wav.size()), "s.wav"),
+                  nullptr);
+    }
+    GuiControl& noteLabel(int pad) { return model.controls.pads[pad][kNoteLabel]; }
+    int render(int frames) {
+        std::vector<float> buffers[kOutputCount];
+        float* outputs[kOutputCount];
+        for (int o = 0; o < kOutputCount; ++o) {
+            buffers[o].assign(size_t(frames), 0.0f);
+            outputs[o] = buffers[o].data();
+        }
+        return renderBlock(core.synth(), outputs, frames);
+    }
+};
+
+TEST_F(ModelTest, SelectingPadFifteenBindsTheDetailPaneToItsParameters) {
+    selectPad(model, kit(), 15);
+    const GuiControl* detail = model.controls.detail;
+    EXPECT_EQ(detail[DetailNoteSlider].param, 236);
+    EXPECT_EQ(detail[DetailPitchXKnob].param, 239);
+    EXPECT_EQ(detail[DetailDelButton].param, 227);
+    EXPECT_EQ(detail[DetailLowKnob].param, 230);
+    EXPECT_EQ(detail[DetailBitKnob].param, 235);
+    EXPECT_EQ(model.controls.detailCaptions[kFileCaption].param, 226);
+    EXPECT_EQ(detail[DetailFileName].param, 226);
+    // The name box edits the pad's own name in place.
+    EXPECT_EQ(detail[DetailNameBox].text, kit().pads[15].name);
+    EXPECT_EQ(detail[DetailFileName].text, kit().pads[15].fileName);
+    EXPECT_EQ(model.selectedPad, 15);
+}
+
+TEST_F(ModelTest, NameLabelsShowTheSelectionAndWhichPadsHoldSamples) {
+    load(2);
+    load(9);
+    selectPad(model, kit(), 9);
+    for (int p = 0; p < kPadCount; ++p) {
+        const uint32_t expected = p == 9 ? kSelected : p == 2 ? kLoaded : kEmpty;
+        EXPECT_EQ(model.controls.pads[p][kNameLabel].faceColor, expected) << "pad " << p;
+    }
+    selectPad(model, kit(), 16);  // no such pad: nothing changes
+    EXPECT_EQ(model.selectedPad, 9);
+    EXPECT_EQ(model.controls.pads[9][kNameLabel].faceColor, kSelected);
+}
+
+TEST_F(ModelTest, NoteLabelsFollowThePublishedActivity) {
+    load(0, 300);
+    EXPECT_FALSE(showNoteActivity(model, kit())) << "nothing sounded yet";
+
+    ASSERT_EQ(noteEvent(core.synth(), 0x90, 36, 100), 2);
+    EXPECT_TRUE(showNoteActivity(model, kit()));
+    EXPECT_EQ(noteLabel(0).faceColor, 0xAAAAFFu);  // held: (255, 170, 170)
+    EXPECT_EQ(noteLabel(0).dirty.load(), 1);
+    EXPECT_EQ(noteLabel(1).dirty.load(), 0) << "other labels are left alone";
+
+    noteLabel(0).dirty = 0;
+    EXPECT_FALSE(showNoteActivity(model, kit())) << "no change, no repaint";
+    EXPECT_EQ(noteLabel(0).dirty.load(), 0);
+
+    noteEvent(core.synth(), 0x80, 36, 0);
+    EXPECT_TRUE(showNoteActivity(model, kit()));
+    EXPECT_EQ(noteLabel(0).faceColor, 0x9999CCu);  // ringing: (204, 153, 153)
+
+    EXPECT_EQ(render(512), 2);  // the sample ends
+    EXPECT_TRUE(showNoteActivity(model, kit()));
+    EXPECT_EQ(noteLabel(0).faceColor, 0x888888u);  // idle
+}
+
+TEST_F(ModelTest, MarkBoundDirtiesEveryControlOfTheParameterOnly) {
+    GuiControl& slider = model.controls.pads[4][5];
+    GuiControl& label = model.controls.pads[4][6];
+    GuiControl& knob = model.controls.pads[4][7];
+    slider.param = label.param = 62;
+    knob.param = 63;
+    model.head = &slider;
+    slider.next = &label;
+    label.next = &knob;
+    markBound(model, 62);
+    EXPECT_EQ(slider.dirty.load(), 1);
+    EXPECT_EQ(label.dirty.load(), 1);
+    EXPECT_EQ(knob.dirty.load(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,4 @@
+// Includes downward only.
+#pragma once
+
+#include "engine/Pad.h"
