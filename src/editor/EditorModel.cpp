@@ -1,5 +1,23 @@
 #include "editor/EditorModel.h"
 
+namespace {
+int scaled(int32_t units, float scale) {
+    const int pixels = static_cast<int>(static_cast<float>(units) * scale);
+    return pixels != 0 ? pixels : 1;
+}
+}  // namespace
+
+ControlBox boxOf(const EditorModel& model, const GuiControl& control) {
+    const float s = model.scale;
+    return {scaled(control.x, s), scaled(control.y, s), scaled(control.width, s),
+            scaled(control.height, s)};
+}
+
+float valueOf(const EditorModel& model, const GuiControl& control) {
+    if (boundToParameter(control)) return model.paramValues[control.param].load(std::memory_order_relaxed);
+    return control.value;
+}
+
 void markBound(EditorModel& model, int32_t param) {
     for (GuiControl* control = model.head; control != nullptr; control = control->next)
         if (control->param == param) control->dirty.store(1, std::memory_order_relaxed);

@@ -1,7 +1,8 @@
 // The editor's state, owned by the editor object that the plug-in creates:
 // the control records and their list, the selected pad, the cache of every
-// parameter's normalised value, the pending repaints and the path of a
-// dropped file. The engine knows none of it; the editor reads the kit.
+// parameter's normalised value, the pending repaints, the pointer's state and
+// the path of a dropped file. The engine knows none of it; the editor reads
+// the kit.
 #pragma once
 
 #include <atomic>
@@ -17,24 +18,70 @@ constexpr uint32_t kHeldColour = rgb(255, 170, 170);
 constexpr uint32_t kRingingColour = rgb(204, 153, 153);
 constexpr uint32_t kIdleColour = rgb(136, 136, 136);
 
+constexpr int kEditorWidth = 1024;
+constexpr int kEditorHeight = 599;
+
 struct EditorModel {
     ControlStore controls{};
     GuiControl* head = nullptr;  // the list in creation order: paint and hit-test order
-    // The value each parameter's controls show and edit.
-    float paramValues[kParamCount] = {};
+    bool built = false;          // the layout exists, from the first open on
+    uint32_t borderColor = 0;
+    uint32_t backColor = 0;
+    int32_t width = kEditorWidth;  // unscaled size
+    int32_t height = kEditorHeight;
+    float scale = 1.0f;
+
+    // The value each parameter's controls show and edit; host threads write
+    // it too.
+    std::atomic<float> paramValues[kParamCount] = {};
     // Full repaints pending; host threads request them too.
     std::atomic<int32_t> fullRedraw{0};
-    char dropPath[kPathSize] = {};
+    // A repaint asked for from another thread: the audio thread (a note
+    // label changed) or a host thread (automation, a new kit). The window
+    // picks it up on its next timer tick or idle call.
+    std::atomic<bool> repaintRequested{false};
+    std::atomic<bool> windowOpen{false};
+
     int selectedPad = 0;
     int8_t previewNote = -1;  // the key last previewed, released on button-up
-    // The open editor window, for repaint requests; null while it is closed.
-    std::atomic<void*> window{nullptr};
+    char dropPath[kPathSize] = {};
     // What each pad's note label last showed.
     NoteActivity shownActivity[kPadCount] = {};
+
+    // The pointer: where the last press or drag step was, the control a
+    // press started on (dragged until the release), and the control that
+    // received the last press.
+    int lastMouseX = 0;
+    int lastMouseY = 0;
+    GuiControl* captured = nullptr;
+    GuiControl* focused = nullptr;
 };
+
+// A control's rectangle in window pixels: left, top, width and height, each
+// at least 1.
+struct ControlBox {
+    int left, top, width, height;
+    bool contains(int x, int y) const {
+        return left <= x && x <= left + width && top <= y && y <= top + height;
+    }
+};
+ControlBox boxOf(const EditorModel& model, const GuiControl& control);
+
+// Whether the control is bound to one of the 240 parameters.
+inline bool boundToParameter(const GuiControl& control) {
+    return control.param >= 0 && control.param < kParamCount;
+}
+
+// The value a control shows: its parameter's cached value, else its own.
+float valueOf(const EditorModel& model, const GuiControl& control);
 
 // Marks every control bound to the parameter for the next partial paint.
 void markBound(EditorModel& model, int32_t param);
+
+// Asks the window for a repaint, from any thread: a flag, no system call.
+inline void requestRepaint(EditorModel& model) {
+    model.repaintRequested.store(true, std::memory_order_relaxed);
+}
 
 // The note label's colour for a pad's activity.
 uint32_t noteLabelColour(NoteActivity activity);

@@ -20,6 +20,18 @@ constexpr uint32_t rgb(uint32_t red, uint32_t green, uint32_t blue) {
     return red | (green << 8) | (blue << 16);
 }
 
+// Flags: bit 0 reports presses, releases and drops on the control to the pad
+// commands; bits 24 to 27 make its text bold, italic, underlined, struck out.
+constexpr uint32_t kReportsCommands = 1u << 0;
+constexpr uint32_t kBoldText = 1u << 24;
+constexpr uint32_t kItalicText = 1u << 25;
+constexpr uint32_t kUnderlinedText = 1u << 26;
+constexpr uint32_t kStruckOutText = 1u << 27;
+
+// Command codes of controls that are bound to no parameter.
+constexpr int32_t kSaveCommand = 240;
+constexpr int32_t kLoadCommand = 241;
+
 struct GuiControl {
     int8_t kind;
     int8_t fontSize;
@@ -38,9 +50,17 @@ struct GuiControl {
 
 // Where the 161 records are stored (their list order, which is their painting
 // order, is built separately by the layout).
-constexpr int kControlsPerPad = 8;
-constexpr int kNameLabel = 0;  // first control of a pad's block
-constexpr int kNoteLabel = 1;  // second: the note label that flashes with the notes
+enum PadControl {
+    kNameLabel,     // the pad's name; pressing it selects and auditions the pad
+    kNoteLabel,     // its key, flashing with the notes
+    kGroupKnob,
+    kPanKnob,
+    kPitchKnob,
+    kVolumeSlider,
+    kVolumeLabel,
+    kChannelKnob,
+    kControlsPerPad
+};
 
 enum DetailControl {
     DetailNameBox,

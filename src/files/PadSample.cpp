@@ -154,6 +154,9 @@ const char* loadPadSampleBytes(DrumSynth& synth, int p, const uint8_t* bytes, in
     std::memcpy(slotStart, header, wav::kHeaderSize);
     copyText(pad.fileName, sizeof pad.fileName, name);
     decodeIntoPad(synth, p, true);
+    // The slot the pad moved away from goes, unless another pad plays it:
+    // left behind, it would fill the kit's sixteen slots with data no one hears.
+    if (previousNumber != number) releaseUnplayedSlot(kit, previousNumber);
     return nullptr;
 }
 

@@ -48,14 +48,11 @@ int chooseSlot(const DrumKit& kit, const uint8_t* header) {
     return 0;
 }
 
-int32_t resizeSlot(DrumKit& kit, int p, int32_t newSize) {
-    const int number = kit.pads[p].slotNumber;
-    if (number < 1 || number > kPadCount) return -1;
-    if (newSize == 0)
-        for (int q = 0; q < kPadCount; ++q)
-            if (q != p && kit.pads[q].slotNumber == number)
-                return static_cast<int32_t>(slotOffsetOf(kit, number));
+namespace {
 
+// Gives slot number newSize bytes, moving the later slots; its offset, or -1
+// (nothing changed) when the image could not be reallocated.
+int32_t resizeNumberedSlot(DrumKit& kit, int number, int32_t newSize) {
     const int64_t delta = static_cast<int64_t>(newSize) - kit.pads[number - 1].slotSize;
     const int64_t total = static_cast<int64_t>(kit.sampleStore->totalSize) + delta;
     if (total < kFixedImageSize || total > INT32_MAX) return -1;
@@ -82,6 +79,28 @@ int32_t resizeSlot(DrumKit& kit, int p, int32_t newSize) {
     kit.sampleStore->totalSize = static_cast<int32_t>(total);
     kit.pads[number - 1].slotSize = newSize;
     return static_cast<int32_t>(slotOffsetOf(kit, number));
+}
+
+bool slotPlayed(const DrumKit& kit, int number, int exceptPad) {
+    for (int q = 0; q < kPadCount; ++q)
+        if (q != exceptPad && kit.pads[q].slotNumber == number) return true;
+    return false;
+}
+
+}  // namespace
+
+int32_t resizeSlot(DrumKit& kit, int p, int32_t newSize) {
+    const int number = kit.pads[p].slotNumber;
+    if (number < 1 || number > kPadCount) return -1;
+    if (newSize == 0 && slotPlayed(kit, number, p)) return static_cast<int32_t>(slotOffsetOf(kit, number));
+    return resizeNumberedSlot(kit, number, newSize);
+}
+
+void releaseUnplayedSlot(DrumKit& kit, int number) {
+    if (number < 1 || number > kPadCount || kit.pads[number - 1].slotSize == 0) return;
+    if (slotPlayed(kit, number, -1)) return;
+    const int32_t offset = resizeNumberedSlot(kit, number, 0);
+    if (offset >= 0) kit.pads[number - 1].slotOffset = offset;
 }
 
 uint32_t crc32(const uint8_t* bytes, int64_t size) {

@@ -58,5 +58,9 @@ int chooseSlot(const DrumKit& kit, const uint8_t* header);
 // could not be reallocated.
 int32_t resizeSlot(DrumKit& kit, int pad, int32_t newSize);
 
+// Empties the slot when no pad plays it any more, so that no sample data
+// stays behind in the kit unheard.
+void releaseUnplayedSlot(DrumKit& kit, int number);
+
 // CRC-32 (reflected 0xEDB88320) of the bytes: a slot's fingerprint.
 uint32_t crc32(const uint8_t* bytes, int64_t size);

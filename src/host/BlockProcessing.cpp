@@ -8,7 +8,6 @@
 #include "engine/Render.h"
 #include "host/Identity.h"
 #include "host/zelVst.h"
-#include "platform/Platform.h"
 
 namespace {
 
@@ -106,6 +105,5 @@ void zelVst::processReplacing(float** inputs, float** outputs, VstInt32 frames) 
         while (next < queue.eventCount) result |= handleEvent(queue.entries[next++]);
     queue.drop(next);
 
-    void* window = editorState.window.load();
-    if (result != 0 && window != nullptr) platformInvalidateWindow(window);
+    if (result != 0) requestRepaint(editorModel());
 }

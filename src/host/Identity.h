@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "editor/NativeWindow.h"
 #include "engine/DrumKit.h"
 #include "engine/PadParameters.h"
 
@@ -17,8 +18,8 @@ constexpr int32_t kVendorVersion = 300;
 constexpr uint32_t kReceivesVstEvents = 1;
 constexpr uint32_t kReceivesVstMidiEvent = 2;
 constexpr uint32_t kHasEditor = 4;
-// The editor is not part of this build yet.
-constexpr uint32_t kCapabilities = kReceivesVstEvents | kReceivesVstMidiEvent;
+constexpr uint32_t kCapabilities =
+    kReceivesVstEvents | kReceivesVstMidiEvent | (kHasNativeWindow ? kHasEditor : 0);
 
 constexpr int32_t kProgramCount = 1;
 constexpr int32_t kParamCount = ::kParamCount;  // 240

@@ -12,18 +12,52 @@ namespace {
 bool inRange(VstInt32 index) { return index >= 0 && index < identity::kParamCount; }
 }  // namespace
 
+// The one parameter path, for the host and the editor alike. A value the
+// cache already holds changes nothing (a host may echo the editor's own
+// change back). The caller holds the edit lock.
+bool zelVst::applyParameter(VstInt32 index, float value) {
+    EditorModel& model = editorModel();
+    // The cache keeps the value as applied: clamped.
+    const float applied = clampUnit(value);
+    if (applied == model.paramValues[index].load()) return false;
+    {
+        EditGuard guard(&busy);
+        setPadParameter(synth, index, applied);
+    }
+    model.paramValues[index] = applied;
+    markBound(model, index);
+    memo.index = -1;
+    return true;
+}
+
 void zelVst::setParameter(VstInt32 index, float value) {
     if (!inRange(index)) return;
     EditHold hold(editLock);
+    if (applyParameter(index, value)) requestRepaint(editorModel());
+}
+
+// The editor's change, told to the host afterwards: a host may call
+// setParameter back at once, and the lock must be free by then.
+void zelVst::changeParameter(int32_t index, float value) {
+    if (!inRange(index)) return;
+    bool changed;
     {
-        EditGuard guard(&busy);
-        setPadParameter(synth, index, value);
+        EditHold hold(editLock);
+        changed = applyParameter(index, value);
     }
-    // The cache keeps the value as applied: clamped.
-    const float applied = clampUnit(value);
-    if (applied == editorState.paramValues[index]) return;
-    editorState.paramValues[index] = applied;
-    markBound(editorState, index);
+    if (changed) callHost(audioMasterAutomate, index, clampUnit(value));
+}
+
+void zelVst::beginEdit(int32_t index) {
+    if (inRange(index)) callHost(audioMasterBeginEdit, index, 0.0f);
+}
+
+void zelVst::endEdit(int32_t index) {
+    if (inRange(index)) callHost(audioMasterEndEdit, index, 0.0f);
+}
+
+VstIntPtr zelVst::callHost(VstInt32 opcode, VstInt32 index, float opt) {
+    return audioMaster != nullptr ? audioMaster(&cEffect, opcode, index, 0, nullptr, opt) : 0;
 }
 
 float zelVst::getParameter(VstInt32 index) {
@@ -32,9 +66,9 @@ float zelVst::getParameter(VstInt32 index) {
         memo.index = -1;
         return memo.value;
     }
-    memo.index = index;
     memo.value = describePadParameter(synth, index, memo.text);
-    editorState.paramValues[index] = memo.value;
+    memo.index = index;
+    editorModel().paramValues[index] = memo.value;
     return memo.value;
 }
 
@@ -44,8 +78,8 @@ void zelVst::getParameterDisplay(VstInt32 index, char* text) {
     if (index == memo.index) {
         memo.index = -1;  // the memo's text is this parameter's
     } else {
-        memo.index = index;
         memo.value = describePadParameter(synth, index, memo.text);
+        memo.index = index;
     }
     std::strncpy(text, memo.text, identity::kParamTextLength);
     text[identity::kParamTextLength] = '\0';

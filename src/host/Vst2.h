@@ -89,6 +89,8 @@ enum AudioMasterOpcodes : VstInt32 {
     audioMasterVersion = 1,
     audioMasterCurrentId = 2,
     audioMasterIdle = 3,
+    audioMasterBeginEdit = 43,  // a gesture on a parameter starts (the user grabbed a control)
+    audioMasterEndEdit = 44,    // and ends
 };
 
 enum AEffectOpcodes : VstInt32 {

@@ -12,6 +12,7 @@
 #include "files/Patch.h"
 #include "files/SampleStore.h"
 #include "host/Identity.h"
+#include "host/zelGui.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -41,16 +42,23 @@ zelVst::zelVst(audioMasterCallback audioMaster) : AudioEffectX(audioMaster) {
 
     declareIdentity();
     refreshParameterValues();
+    if (identity::kCapabilities & identity::kHasEditor) {
+        editor = new (std::nothrow) zelGui(editorCore);
+        if (editor == nullptr) return;
+        cEffect.flags |= effFlagsHasEditor;
+    }
     constructed.store(true);
     complete = true;
 }
 
+// The editor goes first: an open window must never paint a kit that is gone.
 zelVst::~zelVst() {
     suspended.store(true);
+    delete editor;
+    editor = nullptr;
     releaseKit(synth.kit);
     synth.kit = nullptr;
     queue.release();
-    delete editor;
 }
 
 AEffect* createPlugin(audioMasterCallback audioMaster) {
@@ -77,8 +85,8 @@ void zelVst::declareIdentity() {
 
 // A new kit shows with pad 0 selected, in one full repaint.
 void zelVst::showNewKit() {
-    selectPad(editorState, *synth.kit, 0);
-    editorState.fullRedraw += 1;
+    selectPad(editorModel(), *synth.kit, 0);
+    editorModel().fullRedraw += 1;
 }
 
 void zelVst::setSampleRate(float rate) {
@@ -95,27 +103,31 @@ void zelVst::setSampleRate(float rate) {
 }
 
 void zelVst::setProgram(VstInt32 program) {
-    EditHold hold(editLock);
-    curProgram = program;
-    refreshParameterValues();
-    void* window = editorState.window.load();
-    if (window != nullptr) {
-        editorState.fullRedraw = 1;
-        platformInvalidateWindow(window);
+    {
+        EditHold hold(editLock);
+        curProgram = program;
+        refreshParameterValues();
+    }
+    EditorModel& model = editorModel();
+    if (model.windowOpen.load()) {
+        model.fullRedraw = 1;
+        requestRepaint(model);
     }
 }
 
+// Every cached value from the kit; the memo may hold an older one.
 void zelVst::refreshParameterValues() {
     char text[kDisplayTextSize];
     for (int index = 0; index < identity::kParamCount; ++index)
-        editorState.paramValues[index] = describePadParameter(synth, index, text);
+        editorModel().paramValues[index] = describePadParameter(synth, index, text);
+    memo.index = -1;
 }
 
 void zelVst::requestFullRepaint() {
-    void* window = editorState.window.load();
-    if (window == nullptr) return;
-    editorState.fullRedraw += 1;
-    platformInvalidateWindow(window);
+    EditorModel& model = editorModel();
+    if (!model.windowOpen.load()) return;
+    model.fullRedraw += 1;
+    requestRepaint(model);
 }
 
 // The host gets a copy of the image that only the next effGetChunk replaces.
@@ -132,16 +144,37 @@ VstInt32 zelVst::getChunk(void** data, bool isPreset) {
 
 VstInt32 zelVst::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
     (void)isPreset;
-    EditHold hold(editLock);
     VstInt32 result = 0;
-    if (byteSize != 0 && data != nullptr) {
-        EditGuard guard(&busy);
-        result = restorePatch(synth, static_cast<const uint8_t*>(data), byteSize);
+    {
+        EditHold hold(editLock);
+        if (byteSize != 0 && data != nullptr) {
+            EditGuard guard(&busy);
+            result = ::restorePatch(synth, static_cast<const uint8_t*>(data), byteSize);
+        }
+        if (result != 0) showNewKit();
+        refreshParameterValues();
     }
-    if (result != 0) showNewKit();
-    refreshParameterValues();
     requestFullRepaint();
     return result;
+}
+
+std::vector<uint8_t> zelVst::patch() {
+    EditHold hold(editLock);
+    buildPatch(synth);
+    const SampleStore* store = synth.kit->sampleStore;
+    const uint8_t* bytes = imageBytes(store);
+    try {
+        return std::vector<uint8_t>(bytes, bytes + store->totalSize);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+std::string zelVst::restorePatch(const uint8_t* bytes, int64_t size) {
+    if (const char* refused = patchRefusal(bytes, size)) return refused;
+    if (size > INT32_MAX || setChunk(const_cast<uint8_t*>(bytes), static_cast<VstInt32>(size), false) == 0)
+        return "too large for the memory left";
+    return {};
 }
 
 std::string zelVst::loadPadSample(int pad, const char* path) {

@@ -4,8 +4,10 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
-#include "editor/EditorModel.h"
+#include "editor/Editor.h"
+#include "editor/EditorPort.h"
 #include "engine/BusyFlags.h"
 #include "engine/DrumSynth.h"
 #include "host/AudioEffectX.h"
@@ -13,7 +15,7 @@
 #include "host/EditLock.h"
 #include "host/EventQueue.h"
 
-class zelVst : public AudioEffectX {
+class zelVst : public AudioEffectX, private EditorPort {
 public:
     explicit zelVst(audioMasterCallback audioMaster);
     ~zelVst() override;
@@ -43,33 +45,45 @@ public:
     // Kit edits that the host's calls do not cover, for the editor and the
     // tools. Each takes the edit lock. A refused file changes nothing and
     // the answer says why, in words; an empty answer means it was taken.
-    std::string loadPadSample(int pad, const char* path);
+    std::string loadPadSample(int pad, const char* path) override;
     std::string loadPadSampleBytes(int pad, const uint8_t* bytes, int64_t size, const char* name);
-    void removePadSample(int pad);
+    void removePadSample(int pad) override;
     // False, changing nothing, when the name is longer than a pad keeps (15).
-    bool renamePad(int pad, const char* name);
+    bool renamePad(int pad, const char* name) override;
 
     // The engine, for reading what no call tells (the tools' kit listing, tests).
     DrumSynth& core() { return synth; }
-    EditorModel& editorModel() { return editorState; }
+    Editor& padEditor() { return editorCore; }
+    EditorModel& editorModel() { return editorCore.model(); }
 
 private:
+    // The editor's door.
+    void changeParameter(int32_t index, float value) override;
+    void beginEdit(int32_t index) override;
+    void endEdit(int32_t index) override;
+    std::vector<uint8_t> patch() override;
+    std::string restorePatch(const uint8_t* bytes, int64_t size) override;
+    void lockKit() override { editLock.lock(); }
+    void unlockKit() override { editLock.unlock(); }
+
     void declareIdentity();
     void showNewKit();
+    bool applyParameter(VstInt32 index, float value);
     void refreshParameterValues();
     void requestFullRepaint();
     int handleEvent(const QueuedEvent& event);
     int engineNote(uint8_t status, uint8_t key, uint8_t value);
     void copyName(int entry, char* text, int limit) const;
+    VstIntPtr callHost(VstInt32 opcode, VstInt32 index, float opt);
 
     EventQueue queue;
     struct ParameterMemo {
-        VstInt32 index = -1;  // -1: empty
+        std::atomic<VstInt32> index{-1};  // -1: empty; any parameter change empties it
         float value = 0.0f;
         char text[80] = {};
     } memo;
     DrumSynth synth{};
-    EditorModel editorState;  // the editor's controls, selection and value cache
+    Editor editorCore{synth, *this};  // the editor's state and logic, window or not
     EditLock editLock;
     ChunkImage chunk;
     // The velocity of the last note-on per MIDI channel and key, 0 when off:

@@ -2,22 +2,7 @@
 #include <windows.h>
 
 #include "platform/DynamicLibrary.h"
-
-namespace {
-
-std::string lastErrorText() {
-    const DWORD code = GetLastError();
-    char text[512] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, text, sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' ||
-                          text[length - 1] == ' '))
-        text[--length] = '\0';
-    if (length == 0) return "error " + std::to_string(code);
-    return text;
-}
-
-}  // namespace
+#include "platform/Win32Error.h"
 
 bool DynamicLibrary::open(const std::string& path) {
     close();
@@ -30,7 +15,7 @@ bool DynamicLibrary::open(const std::string& path) {
     // No "cannot find the DLL" message boxes: the caller reports the failure.
     const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE module = LoadLibraryA(file.c_str());
-    if (module == nullptr) message = lastErrorText();
+    if (module == nullptr) message = win32ErrorText(GetLastError());
     SetErrorMode(previous);
     if (module == nullptr) return false;
     handle = module;

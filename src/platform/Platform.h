@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // The directory separator of module and file paths on this OS.
 #ifdef _WIN32
@@ -29,5 +30,6 @@ void platformModulePath(char* buffer, size_t size);
 // The module handle the loader gave us (HINSTANCE on Windows, null elsewhere).
 void* platformModuleHandle();
 
-// Asks for a repaint of the whole window without erasing its background.
-void platformInvalidateWindow(void* window);
+// Puts the file at from in the place of the file at to, replacing it at once
+// (never leaving neither). False with the system's reason when it cannot.
+bool platformReplaceFile(const char* from, const char* to, std::string* reason);

@@ -5,6 +5,8 @@
 #include <sched.h>
 #include <time.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 void platformYield() { sched_yield(); }
@@ -30,6 +32,9 @@ void platformModulePath(char* buffer, size_t size) {
 
 void* platformModuleHandle() { return nullptr; }
 
-// There is no Linux editor window yet, so there is nothing to repaint.
-void platformInvalidateWindow(void* window) { (void)window; }
+bool platformReplaceFile(const char* from, const char* to, std::string* reason) {
+    if (std::rename(from, to) == 0) return true;
+    if (reason != nullptr) *reason = std::strerror(errno);
+    return false;
+}
 #endif

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "platform/Win32Error.h"
+
 namespace {
 HINSTANCE moduleHandle = nullptr;
 }
@@ -29,7 +31,9 @@ void platformModulePath(char* buffer, size_t size) {
 
 void* platformModuleHandle() { return moduleHandle; }
 
-void platformInvalidateWindow(void* window) {
-    if (window != nullptr) InvalidateRect(static_cast<HWND>(window), nullptr, FALSE);
+bool platformReplaceFile(const char* from, const char* to, std::string* reason) {
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    if (reason != nullptr) *reason = win32ErrorText(GetLastError());
+    return false;
 }
 #endif

@@ -20,8 +20,14 @@ constexpr VstInt32 kUniqueId = 0x6B716D72;
 constexpr int kParams = 240;
 constexpr int kOutputs = 16;
 // Replacing processing, chunks and an instrument; no editor is declared yet.
+// The Windows build has its editor; the Linux build declares none yet.
+#ifdef _WIN32
+constexpr VstInt32 kFlags = effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks | effFlagsIsSynth;
+static_assert(kFlags == 0x131, "declared flags");
+#else
 constexpr VstInt32 kFlags = effFlagsCanReplacing | effFlagsProgramChunks | effFlagsIsSynth;
 static_assert(kFlags == 0x130, "declared flags");
+#endif
 
 const char* const kNames[15] = {"Name", "Wav",         "Volume", "Pan",  "Pitch",
                                 "Low",  "High",        "Mid",    "Mid-gain",
@@ -341,7 +347,7 @@ TEST_F(Plugin, OtherOpcodesAnswerZeroAndTouchNothing) {
 }
 
 TEST_F(Plugin, EditorOpcodesAnswerZeroWithoutEditor) {
-    ASSERT_EQ(effect->record()->flags & effFlagsHasEditor, 0);
+    if (effect->record()->flags & effFlagsHasEditor) GTEST_SKIP() << "the editor tests cover these";
     ERect stale{1, 2, 3, 4};
     ERect* rect = &stale;
     EXPECT_EQ(effect->dispatch(effEditGetRect, 0, 0, &rect), 0);

@@ -380,11 +380,44 @@ TEST(Crc32, MatchesTheStandardCheckValue) {
     EXPECT_EQ(crc32(file.data(), static_cast<int64_t>(file.size())), referenceCrc32(file));
 }
 
+TEST_F(WavLoad, APadThatLoadsAnotherFileLeavesNoUnplayedSlotBehind) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 20; ++i) paths.push_back(dir.write("f" + std::to_string(i) + ".wav", distinctWav(i, 20 + i)));
+    // Auditioning twenty files on one pad: each takes the place of the last.
+    // (The new file goes to the first free slot, then the old one empties.)
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(kit.load(0, paths[i]), "") << paths[i];
+    EXPECT_EQ(kit.totalSize(), 9372 + 44 + 2 * (20 + 19));
+    int taken = 0;
+    for (int p = 0; p < 16; ++p) taken += kit.pad(p).slotSize != 0;
+    EXPECT_EQ(taken, 1);
+    // Every other pad can still load.
+    EXPECT_EQ(kit.load(1, paths[3]), "");
+    const int8_t sharedSlot = kit.pad(1).slotNumber;
+    EXPECT_NE(sharedSlot, kit.pad(0).slotNumber);
+
+    // A slot another pad still plays stays with it.
+    kit.load(2, paths[3]);
+    ASSERT_EQ(kit.pad(2).slotNumber, sharedSlot);
+    const std::vector<float> shared = kit.samples(1);
+    kit.load(1, paths[5]);
+    EXPECT_EQ(kit.pad(2).slotNumber, sharedSlot);
+    EXPECT_EQ(kit.samples(2), shared);
+    EXPECT_EQ(kit.totalSize(), 9372 + (44 + 2 * 39) + (44 + 2 * 23) + (44 + 2 * 25));
+}
+
 TEST_F(WavLoad, FullSlotsAreSharedOrReusedButNeverOverrun) {
-    // Pad 0 moves on at each load and leaves its earlier slots behind.
+    // A kit from before, in which pad 0 moved on at each load and left its
+    // earlier slots behind: all sixteen are taken, pad 0 plays the last.
     std::vector<std::string> paths;
     for (int i = 0; i < 17; ++i) paths.push_back(dir.write("f" + std::to_string(i) + ".wav", distinctWav(i, 20 + i)));
-    for (int i = 0; i < 16; ++i) kit.load(0, paths[i]);
+    for (int i = 0; i < 16; ++i) kit.load(15 - i, paths[i]);
+    Bytes block = kit.patch();
+    for (int p = 1; p < 16; ++p) {
+        block[28 + 576 * p + 16] = 0;   // no file name
+        block[28 + 576 * p + 320] = 0;  // no slot played
+    }
+    block[28 + 320] = 16;
+    ASSERT_NE(kit.restore(block), 0);
     EXPECT_EQ(kit.pad(0).slotNumber, 16);
     for (int s = 0; s < 16; ++s) EXPECT_EQ(kit.pad(s).slotSize, 44 + 2 * (20 + s));
 

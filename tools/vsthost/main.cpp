@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "EditorWindow.h"
 #include "VstHost.h"
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 const char* const kUsage =
     "usage: vsthost info|params|run PLUGIN [--rate HZ] [--block FRAMES] [--version N] "
     "[--param INDEX=VALUE]... [--midi FRAME:STATUS:DATA1:DATA2,...] [--set-chunk FILE] "
-    "[--get-chunk FILE] [--render FRAMES OUT.wav]";
+    "[--get-chunk FILE] [--render FRAMES OUT.wav] [--editor [--screenshot FILE.png]]";
 
 struct Options {
     std::string command, plugin;
@@ -25,6 +26,8 @@ struct Options {
     std::vector<vsthost::MidiEvent> midi;
     std::string setChunk, getChunk, wav;
     long renderFrames = -1;
+    bool editor = false;
+    std::string screenshot;
 };
 
 bool parseLong(const char* text, long& value) {
@@ -69,6 +72,10 @@ bool parseArguments(int argc, char** argv, Options& options) {
         return false;
     for (int i = 3; i < argc; ++i) {
         const std::string option = argv[i];
+        if (option == "--editor") {
+            options.editor = true;
+            continue;
+        }
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         if (value == nullptr) return false;
         ++i;
@@ -93,6 +100,8 @@ bool parseArguments(int argc, char** argv, Options& options) {
             options.setChunk = value;
         } else if (option == "--get-chunk") {
             options.getChunk = value;
+        } else if (option == "--screenshot") {
+            options.screenshot = value;
         } else if (option == "--render") {
             if (i + 1 >= argc || !parseLong(value, options.renderFrames) ||
                 options.renderFrames < 0)
@@ -102,7 +111,7 @@ bool parseArguments(int argc, char** argv, Options& options) {
             return false;
         }
     }
-    return true;
+    return options.screenshot.empty() || options.editor;
 }
 
 void printParameter(vsthost::Effect& effect, VstInt32 index) {
@@ -215,6 +224,10 @@ int runSession(const Options& options) {
         if (!vsthost::writeWav(options.wav, audio, int(options.rate), error)) return fail(error);
         std::printf("rendered %ld frames of %zu channels to %s\n", options.renderFrames,
                     audio.channels.size(), options.wav.c_str());
+    }
+    if (options.editor) {
+        if (!vsthost::showEditor(effect, options.screenshot, error)) return fail(error);
+        if (!options.screenshot.empty()) std::printf("editor screenshot %s\n", options.screenshot.c_str());
     }
     if (effect.close() != 1) return fail(options.plugin + ": effClose did not answer 1");
     return 0;

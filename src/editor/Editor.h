@@ -1,0 +1,78 @@
+// The portable editor: its model, painting, mouse and drop input and the pad
+// commands, over whatever window a backend (Win32, X11) shows it in. It
+// reaches the plug-in only through its EditorPort.
+#pragma once
+
+#include <cstdint>
+
+#include "editor/Canvas.h"
+#include "editor/EditorModel.h"
+#include "editor/EditorPort.h"
+#include "editor/EditorWindow.h"
+#include "engine/DrumSynth.h"
+
+enum class MouseButton { Left, Right };
+
+// What the pointer did on a control that reports to the pad commands.
+enum class PointerAction { LeftPress, LeftRelease, RightPress, RightRelease, Drop };
+
+class Editor {
+public:
+    Editor(DrumSynth& synth, EditorPort& port) : synth(synth), port(port) {}
+    Editor(const Editor&) = delete;
+    Editor& operator=(const Editor&) = delete;
+
+    EditorModel& model() { return state; }
+    const EditorModel& model() const { return state; }
+
+    // The window opens: the layout is built the first time, and the first
+    // two paints are full.
+    void open(EditorWindow& window);
+    // Before the window goes: a name being typed is kept, a drag ends.
+    void close();
+    bool isOpen() const { return window != nullptr; }
+
+    void paint(Canvas& canvas);
+    // Whether another thread asked for a repaint since the last call; the
+    // window's timer or idle turns it into one.
+    bool takeRepaintRequest() { return state.repaintRequested.exchange(false); }
+
+    // Mouse input at window pixels. Each answers whether it handled the
+    // event; the window's default processing follows when not.
+    bool press(int x, int y, MouseButton button);
+    bool release(MouseButton button);
+    bool move(int x, int y, bool shift);
+    // A file dropped at (x, y).
+    bool drop(int x, int y, const char* path);
+
+    // The answer of a file dialog asked for by a command.
+    void fileChosen(FileRequest request, const char* path);
+
+private:
+    // Input.cpp
+    GuiControl* hitAt(int x, int y, bool reportingOnly) const;
+    void releaseFocus();
+    void commitName(GuiControl& nameBox);
+    void applyControlValue(GuiControl& control, float value);
+    void reapplyControlValue(GuiControl& control);
+    void beginGesture(const GuiControl& control);
+    void endGesture();
+
+    // PadCommands.cpp
+    void padCommand(int32_t index, PointerAction action);
+    void selectAndShow(int pad);
+    void startPreview(int pad);
+    void endPreview();
+    void loadSample(int pad, const char* path);
+    void removeSample(int pad);
+    void savePatch(const char* path);
+    void loadPatch(const char* path);
+    void fileLabelChanged();
+
+    DrumSynth& synth;
+    EditorPort& port;
+    EditorModel state;
+    EditorWindow* window = nullptr;
+    int32_t gestureParam = -1;  // the parameter a drag is changing, for the host
+    int samplePad = 0;          // the pad an open-WAV dialog is choosing for
+};

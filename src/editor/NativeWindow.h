@@ -1,0 +1,25 @@
+// The editor's window on this system: a child of the host's window that
+// shows the editor, feeds it the mouse, drops and dialogs, and paints it.
+#pragma once
+
+#include <memory>
+
+#include "editor/Editor.h"
+
+class NativeWindow {
+public:
+    virtual ~NativeWindow() = default;  // closes the window
+    // The host's regular idle call, on its user-interface thread.
+    virtual void idle() {}
+};
+
+// Whether this build has a window system to show the editor in.
+#ifdef _WIN32
+constexpr bool kHasNativeWindow = true;
+#else
+constexpr bool kHasNativeWindow = false;
+#endif
+
+// Opens the editor in a new child window of parent; null when none can be
+// made.
+std::unique_ptr<NativeWindow> openNativeWindow(Editor& editor, void* parent);

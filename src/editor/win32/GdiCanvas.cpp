@@ -1,0 +1,73 @@
+#include "editor/win32/GdiCanvas.h"
+
+#include <cstring>
+
+#include "editor/GuiControl.h"
+
+namespace {
+
+// Selects a GDI object for the lifetime of the holder, then selects the one
+// it replaced back and deletes it. Our colours are COLORREFs already: red in
+// the low byte.
+class Selected {
+public:
+    Selected(HDC dc, HGDIOBJ object) : dc(dc), object(object), previous(SelectObject(dc, object)) {}
+    ~Selected() {
+        SelectObject(dc, previous);
+        DeleteObject(object);
+    }
+    Selected(const Selected&) = delete;
+    Selected& operator=(const Selected&) = delete;
+
+private:
+    HDC dc;
+    HGDIOBJ object;
+    HGDIOBJ previous;
+};
+
+HGDIOBJ pen(uint32_t colour, int width) { return CreatePen(PS_SOLID, width, colour); }
+HGDIOBJ brush(uint32_t colour) { return CreateSolidBrush(colour); }
+
+HGDIOBJ font(int height, uint32_t flags) {
+    return CreateFontA(height, 0, 0, 0, (flags & kBoldText) ? FW_BOLD : FW_NORMAL,
+                       (flags & kItalicText) ? TRUE : FALSE, (flags & kUnderlinedText) ? TRUE : FALSE,
+                       (flags & kStruckOutText) ? TRUE : FALSE, 0, 0, 0, 0, 0, nullptr);
+}
+
+}  // namespace
+
+void GdiCanvas::rectangle(int left, int top, int right, int bottom, uint32_t penColour,
+                          uint32_t brushColour) {
+    Selected p(dc, pen(penColour, 1)), b(dc, brush(brushColour));
+    Rectangle(dc, left, top, right, bottom);
+}
+
+void GdiCanvas::ellipse(int left, int top, int right, int bottom, uint32_t penColour,
+                        uint32_t brushColour) {
+    Selected p(dc, pen(penColour, 1)), b(dc, brush(brushColour));
+    Ellipse(dc, left, top, right, bottom);
+}
+
+void GdiCanvas::polyline(const Point* points, int count, uint32_t penColour, int width) {
+    if (count < 2) return;
+    Selected p(dc, pen(penColour, width));
+    MoveToEx(dc, points[0].x, points[0].y, nullptr);
+    for (int i = 1; i < count; ++i) LineTo(dc, points[i].x, points[i].y);
+}
+
+void GdiCanvas::arc(int left, int top, int right, int bottom, Point start, Point end,
+                    uint32_t penColour, int width) {
+    Selected p(dc, pen(penColour, width));
+    Arc(dc, left, top, right, bottom, start.x, start.y, end.x, end.y);
+}
+
+void GdiCanvas::text(int left, int top, int width, int height, const char* text, uint32_t colour,
+                     int fontHeight, uint32_t fontFlags) {
+    Selected f(dc, font(fontHeight, fontFlags));
+    if (text == nullptr || text[0] == '\0') return;
+    const int length = static_cast<int>(std::strlen(text));
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text, length, &extent);
+    SetTextColor(dc, colour);
+    TextOutA(dc, left + (width - extent.cx) / 2, top + (height - extent.cy) / 2, text, length);
+}

@@ -1,0 +1,23 @@
+// The canvas on a GDI device context: the editor's back buffer. Every pen,
+// brush and font is made just before it is used and deleted right after.
+#pragma once
+
+#include <windows.h>
+
+#include "editor/Canvas.h"
+
+class GdiCanvas : public Canvas {
+public:
+    explicit GdiCanvas(HDC dc) : dc(dc) {}
+
+    void rectangle(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) override;
+    void ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) override;
+    void polyline(const Point* points, int count, uint32_t pen, int width) override;
+    void arc(int left, int top, int right, int bottom, Point start, Point end, uint32_t pen,
+             int width) override;
+    void text(int left, int top, int width, int height, const char* text, uint32_t colour,
+              int fontHeight, uint32_t fontFlags) override;
+
+private:
+    HDC dc;
+};

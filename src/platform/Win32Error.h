@@ -1,0 +1,20 @@
+// The system's words for a Win32 error code, without the line break and full
+// stop it ends them with. Windows only.
+#pragma once
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <string>
+
+inline std::string win32ErrorText(DWORD code) {
+    char text[512] = {};
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                  code, 0, text, sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' ||
+                          text[length - 1] == ' ' || text[length - 1] == '.'))
+        text[--length] = '\0';
+    if (length == 0) return "error " + std::to_string(code);
+    return text;
+}
+#endif
