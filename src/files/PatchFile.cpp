@@ -8,9 +8,11 @@
 
 namespace {
 
-// Writes and closes the file; why not, or null.
-const char* writeAll(const char* path, const std::vector<uint8_t>& bytes) {
+// Writes and closes the file; why not, or null. created tells whether the
+// file was made, so that only a file of ours is ever removed.
+const char* writeAll(const char* path, const std::vector<uint8_t>& bytes, bool& created) {
     std::FILE* file = std::fopen(path, "wb");
+    created = file != nullptr;
     if (file == nullptr) return std::strerror(errno);
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
                          std::fflush(file) == 0;
@@ -26,9 +28,10 @@ const char* writeAll(const char* path, const std::vector<uint8_t>& bytes) {
 std::string writeFileReplacing(const char* path, const std::vector<uint8_t>& bytes) {
     const std::string partial = std::string(path) + ".saving";
     errno = 0;
-    if (const char* failed = writeAll(partial.c_str(), bytes)) {
+    bool created = false;
+    if (const char* failed = writeAll(partial.c_str(), bytes, created)) {
         const std::string reason = failed;
-        std::remove(partial.c_str());
+        if (created) std::remove(partial.c_str());
         return reason;
     }
     std::string reason;

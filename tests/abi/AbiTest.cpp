@@ -431,6 +431,25 @@ TEST_F(Plugin, DefaultValuesAndDisplays) {
     }
 }
 
+TEST_F(Plugin, AChangedParameterIsNeverAnsweredFromAnOlderReading) {
+    // A host reads a value, changes it, and reads the value or its text again.
+    EXPECT_EQ(effect->getParameter(17), 0.5f);
+    effect->setParameter(17, 1.0f);
+    EXPECT_EQ(effect->text(effGetParamDisplay, 17), "200");
+    EXPECT_EQ(effect->getParameter(3), 0.5f);
+    effect->setParameter(3, 0.0f);
+    EXPECT_EQ(effect->getParameter(3), 0.0f);
+    // A restored kit and a program change are changes too.
+    void* data = nullptr;
+    const VstIntPtr size = effect->dispatch(effGetChunk, 0, 0, &data);
+    std::vector<uint8_t> saved(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    EXPECT_EQ(effect->text(effGetParamDisplay, 17), "200");
+    effect->setParameter(17, 0.25f);
+    EXPECT_EQ(effect->getParameter(17), 0.25f);
+    EXPECT_EQ(effect->dispatch(effSetChunk, 0, size, saved.data()), size);
+    EXPECT_EQ(effect->getParameter(17), 1.0f);
+}
+
 TEST_F(Plugin, SetValuesAreReadBack) {
     effect->setParameter(17, 1.0f);   // pad 1 volume
     effect->setParameter(3, 0.0f);    // pad 0 pan
