@@ -90,8 +90,13 @@ std::vector<Bytes> slotContents(FuzzSynth& kit) {
     return slots;
 }
 
-void requireSlotsKept(const std::vector<Bytes>& before, FuzzSynth& kit, int except) {
+void requireSlotsKept(const std::vector<Bytes>& before, FuzzSynth& kit, int except, int left) {
     const std::vector<Bytes> after = slotContents(kit);
     for (int s = 1; s <= kPadCount; ++s)
-        if (s != except) require(after[s - 1] == before[s - 1], "a slot not concerned changed");
+        if (s != except && s != left) require(after[s - 1] == before[s - 1], "a slot not concerned changed");
+    if (left == 0 || left == except) return;
+    bool played = false;
+    for (int p = 0; p < kPadCount; ++p) played = played || kit.pad(p).slotNumber == left;
+    require(played ? after[left - 1] == before[left - 1] : after[left - 1].empty(),
+            "the slot a pad left stayed behind unplayed, or changed while played");
 }
