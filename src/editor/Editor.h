@@ -42,8 +42,9 @@ public:
     bool press(int x, int y, MouseButton button);
     bool release(MouseButton button);
     bool move(int x, int y, bool shift);
-    // A file dropped at (x, y).
+    // A file dropped at (x, y); and whether a drop there would be taken.
     bool drop(int x, int y, const char* path);
+    bool takesDropAt(int x, int y) const { return hitAt(x, y, true) != nullptr; }
 
     // The answer of a file dialog asked for by a command.
     void fileChosen(FileRequest request, const char* path);

@@ -13,12 +13,9 @@ public:
     virtual void idle() {}
 };
 
-// Whether this build has a window system to show the editor in.
-#ifdef _WIN32
+// Every build has a window system to show the editor in: Win32 on Windows,
+// X11 on Linux (where an editor opens only when a display can be reached).
 constexpr bool kHasNativeWindow = true;
-#else
-constexpr bool kHasNativeWindow = false;
-#endif
 
 // Opens the editor in a new child window of parent; null when none can be
 // made.

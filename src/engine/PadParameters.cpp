@@ -10,7 +10,7 @@ namespace {
 
 using Mapping = ParameterMapping;
 
-constexpr Mapping kNoMapping = {Mapping::None, 0.0f, 0.0f, 0.0f, false, nullptr, nullptr};
+constexpr Mapping kNoMapping = {Mapping::Unmapped, 0.0f, 0.0f, 0.0f, false, nullptr, nullptr};
 
 constexpr Mapping continuous(float scale, float offset, float inverse, float PadSettings::*field,
                              bool offsetAfter = false) {

@@ -8,7 +8,7 @@
 #include "engine/Pad.h"
 
 struct ParameterMapping {
-    enum Kind : uint8_t { None, Continuous, Stepped };
+    enum Kind : uint8_t { Unmapped, Continuous, Stepped };
     Kind kind;
     // Forward: field = x * scale + offset; a stepped field truncates that
     // toward zero. A step's scale is its range's width plus 0.9, so that

@@ -20,14 +20,8 @@ constexpr VstInt32 kUniqueId = 0x6B716D72;
 constexpr int kParams = 240;
 constexpr int kOutputs = 16;
 // Replacing processing, chunks and an instrument; no editor is declared yet.
-// The Windows build has its editor; the Linux build declares none yet.
-#ifdef _WIN32
 constexpr VstInt32 kFlags = effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks | effFlagsIsSynth;
 static_assert(kFlags == 0x131, "declared flags");
-#else
-constexpr VstInt32 kFlags = effFlagsCanReplacing | effFlagsProgramChunks | effFlagsIsSynth;
-static_assert(kFlags == 0x130, "declared flags");
-#endif
 
 const char* const kNames[15] = {"Name", "Wav",         "Volume", "Pan",  "Pitch",
                                 "Low",  "High",        "Mid",    "Mid-gain",
@@ -346,20 +340,6 @@ TEST_F(Plugin, OtherOpcodesAnswerZeroAndTouchNothing) {
     EXPECT_EQ(effect->text(effGetProductString), "Drum machine");
 }
 
-TEST_F(Plugin, EditorOpcodesAnswerZeroWithoutEditor) {
-    if (effect->record()->flags & effFlagsHasEditor) GTEST_SKIP() << "the editor tests cover these";
-    ERect stale{1, 2, 3, 4};
-    ERect* rect = &stale;
-    EXPECT_EQ(effect->dispatch(effEditGetRect, 0, 0, &rect), 0);
-    EXPECT_EQ(rect, &stale);
-    EXPECT_EQ(effect->dispatch(effEditGetRect, 0, 0, nullptr), 0);
-    EXPECT_EQ(effect->dispatch(effEditOpen, 0, 0, nullptr), 0);
-    EXPECT_EQ(effect->dispatch(effEditClose), 0);
-    EXPECT_EQ(effect->dispatch(effEditIdle), 0);
-    EXPECT_EQ(effect->dispatch(effEditKeyDown, 'a', 0x41, nullptr, 1.0f), 0);
-    EXPECT_EQ(effect->dispatch(effEditKeyUp, 'a', 0x41, nullptr, 1.0f), 0);
-    for (VstIntPtr mode : {0, 1, 2}) EXPECT_EQ(effect->dispatch(effSetEditKnobMode, 0, mode), 0);
-}
 
 TEST_F(Plugin, MainsChangedSwitchesProcessing) {
     EXPECT_EQ(sendNote(*effect), 0) << "a new instance is suspended";

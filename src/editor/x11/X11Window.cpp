@@ -1,0 +1,325 @@
+// The editor's window on Linux: a child of the X11 window the host gives us,
+// on a display connection of our own, painted with Cairo into a back buffer.
+// No thread of ours: the host's regular idle call reads the window's events,
+// picks up repaint requests and dialog answers, and paints.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <cairo-xlib.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "editor/NativeWindow.h"
+#include "editor/x11/CairoCanvas.h"
+#include "editor/x11/DesktopDialog.h"
+#include "editor/x11/XdndTarget.h"
+#include "platform/Platform.h"
+
+namespace {
+
+// Two presses of a button this close in time and place are a double click,
+// whose second press, as on Windows, is not handled.
+constexpr Time kDoubleClickMs = 500;
+constexpr int kDoubleClickPixels = 2;
+constexpr int kLongestName = 15;
+
+constexpr uint32_t kFieldBorder = 0x9999FF, kFieldFace = 0xFFFFFF, kFieldInk = 0x000000;
+constexpr uint32_t kBannerFace = 0xCCFFFF, kBannerInk = 0x000055;
+
+// Errors on our own connection (a parent the host destroyed under our window,
+// say) must not end the host, which Xlib's default handler would: while we
+// talk to the server they are noted and ignored. The handler is the
+// process's; errors of other connections go on to the one we replaced.
+class ErrorsNoted {
+public:
+    explicit ErrorsNoted(Display* display) : display(display), outer(current) {
+        current = this;
+        previous = XSetErrorHandler(note);
+    }
+    ~ErrorsNoted() {
+        XSync(display, False);
+        XSetErrorHandler(previous);
+        current = outer;
+    }
+    ErrorsNoted(const ErrorsNoted&) = delete;
+    ErrorsNoted& operator=(const ErrorsNoted&) = delete;
+    // Whether the server refused anything we asked for so far.
+    bool any() {
+        XSync(display, False);
+        return errors > 0;
+    }
+
+private:
+    static int note(Display* from, XErrorEvent* error) {
+        for (ErrorsNoted* noted = current; noted != nullptr; noted = noted->outer)
+            if (noted->display == from) {
+                ++noted->errors;
+                return 0;
+            }
+        return current != nullptr && current->previous != nullptr ? current->previous(from, error) : 0;
+    }
+
+    static ErrorsNoted* current;
+    Display* display;
+    ErrorsNoted* outer;
+    int (*previous)(Display*, XErrorEvent*) = nullptr;
+    int errors = 0;
+};
+ErrorsNoted* ErrorsNoted::current = nullptr;
+
+std::string moduleFolder() {
+    char path[kPathSize];
+    platformModulePath(path, sizeof path);
+    std::string folder = path;
+    const size_t slash = folder.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
+}
+
+class X11Window : public NativeWindow, public EditorWindow {
+public:
+    X11Window(Editor& editor, Display* display, Window parent);
+    ~X11Window() override;
+    bool isValid() const { return surface != nullptr; }
+
+    void idle() override;
+
+    void invalidate() override { needsPaint = true; }
+    void showNameBox(int x, int y, int width, int height, const char* text) override;
+    void parkNameBox() override;
+    void nameBoxText(char* text, int size) override;
+    void chooseFile(FileRequest request) override;
+    void tell(const char* message) override;
+
+private:
+    void dispatch(XEvent& event);
+    void pressed(const XButtonEvent& button);
+    void keyPressed(XKeyEvent& key);
+    void pollDialog();
+    void paint();
+    void drawOverlays(CairoCanvas& canvas);
+
+    Editor& editor;
+    Display* display;
+    Window parent;
+    Window window = 0;
+    int width, height;
+    Pixmap backBuffer = 0;
+    GC gc = nullptr;
+    cairo_surface_t* surface = nullptr;
+    std::unique_ptr<XdndTarget> drops;
+    DesktopDialog dialog;
+    bool opened = false;
+    bool needsPaint = true;
+
+    // The rename field: drawn over the name box while the user types.
+    bool fieldShown = false;
+    int fieldX = 0, fieldY = 0, fieldWidth = 0, fieldHeight = 0;
+    std::string fieldText;
+
+    std::string banner;  // a message for the user, until the next press
+
+    Time lastPressTime = 0;
+    unsigned lastPressButton = 0;
+    int lastPressX = 0, lastPressY = 0;
+};
+
+X11Window::X11Window(Editor& editor, Display* display, Window parent)
+    : editor(editor), display(display), parent(parent) {
+    ErrorsNoted noted(display);
+    const EditorModel& model = editor.model();
+    width = static_cast<int>(model.width * model.scale);
+    height = static_cast<int>(model.height * model.scale);
+    const int screen = DefaultScreen(display);
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            KeyPressMask | StructureNotifyMask;
+    attributes.background_pixel = BlackPixel(display, screen);
+    window = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(width),
+                           static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
+                           CopyFromParent, CWEventMask | CWBackPixel, &attributes);
+    backBuffer = XCreatePixmap(display, window, static_cast<unsigned>(width),
+                               static_cast<unsigned>(height),
+                               static_cast<unsigned>(DefaultDepth(display, screen)));
+    gc = XCreateGC(display, window, 0, nullptr);
+    surface = cairo_xlib_surface_create(display, backBuffer, DefaultVisual(display, screen), width, height);
+    if (noted.any() || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        surface = nullptr;
+        return;
+    }
+    drops = std::make_unique<XdndTarget>(
+        display, window, [this](int x, int y) { return this->editor.takesDropAt(x, y); },
+        [this](int x, int y, const std::string& path) { this->editor.drop(x, y, path.c_str()); });
+    XMapWindow(display, window);
+    editor.open(*this);
+    opened = true;
+    XFlush(display);
+}
+
+X11Window::~X11Window() {
+    {
+        ErrorsNoted noted(display);
+        dialog.cancel();
+        if (opened) editor.close();
+        if (surface != nullptr) cairo_surface_destroy(surface);
+        if (gc != nullptr) XFreeGC(display, gc);
+        if (backBuffer != 0) XFreePixmap(display, backBuffer);
+        if (window != 0) XDestroyWindow(display, window);
+    }
+    XCloseDisplay(display);
+}
+
+void X11Window::idle() {
+    ErrorsNoted noted(display);
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        dispatch(event);
+    }
+    pollDialog();
+    if (editor.takeRepaintRequest()) needsPaint = true;
+    if (needsPaint) paint();
+}
+
+void X11Window::dispatch(XEvent& event) {
+    if (drops->handle(event)) return;
+    switch (event.type) {
+        case Expose:
+            needsPaint = true;
+            break;
+        case ButtonPress:
+            pressed(event.xbutton);
+            break;
+        case ButtonRelease:
+            if (event.xbutton.button == Button1) editor.release(MouseButton::Left);
+            if (event.xbutton.button == Button3) editor.release(MouseButton::Right);
+            break;
+        case MotionNotify:
+            editor.move(event.xmotion.x, event.xmotion.y, (event.xmotion.state & ShiftMask) != 0);
+            break;
+        case KeyPress:
+            keyPressed(event.xkey);
+            break;
+        default:
+            break;
+    }
+}
+
+void X11Window::pressed(const XButtonEvent& button) {
+    if (button.button != Button1 && button.button != Button3) return;  // wheels and the rest
+    const bool doubleClick = button.button == lastPressButton && lastPressTime != 0 &&
+                             button.time - lastPressTime <= kDoubleClickMs &&
+                             std::abs(button.x - lastPressX) <= kDoubleClickPixels &&
+                             std::abs(button.y - lastPressY) <= kDoubleClickPixels;
+    lastPressTime = doubleClick ? 0 : button.time;
+    lastPressButton = button.button;
+    lastPressX = button.x;
+    lastPressY = button.y;
+    if (!banner.empty()) {
+        banner.clear();
+        editor.model().fullRedraw += 1;  // the message goes
+        needsPaint = true;
+    }
+    if (doubleClick) return;
+    editor.press(button.x, button.y, button.button == Button1 ? MouseButton::Left : MouseButton::Right);
+}
+
+// Keys reach the editor only while a name is being typed.
+void X11Window::keyPressed(XKeyEvent& key) {
+    if (!fieldShown) return;
+    char typed[8] = {};
+    KeySym symbol = NoSymbol;
+    const int count = XLookupString(&key, typed, sizeof typed, &symbol, nullptr);
+    if (symbol == XK_Return || symbol == XK_KP_Enter) {
+        editor.press(-1, -1, MouseButton::Left);  // a press on nothing lets the name go
+        editor.release(MouseButton::Left);
+    } else if (symbol == XK_BackSpace) {
+        if (!fieldText.empty()) fieldText.pop_back();
+    } else if (count == 1 && static_cast<unsigned char>(typed[0]) >= 0x20 && typed[0] != 0x7F &&
+               static_cast<int>(fieldText.size()) < kLongestName) {
+        fieldText += typed[0];
+    }
+    needsPaint = true;
+}
+
+void X11Window::showNameBox(int x, int y, int boxWidth, int boxHeight, const char* text) {
+    fieldShown = true;
+    fieldX = x;
+    fieldY = y;
+    fieldWidth = boxWidth;
+    fieldHeight = boxHeight;
+    fieldText = text != nullptr ? std::string(text).substr(0, kLongestName) : std::string();
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    needsPaint = true;
+}
+
+void X11Window::parkNameBox() {
+    if (!fieldShown) return;
+    fieldShown = false;
+    XSetInputFocus(display, parent, RevertToParent, CurrentTime);
+    needsPaint = true;
+}
+
+void X11Window::nameBoxText(char* text, int size) {
+    std::strncpy(text, fieldText.c_str(), static_cast<size_t>(size - 1));
+    text[size - 1] = '\0';
+}
+
+void X11Window::chooseFile(FileRequest request) {
+    if (dialog.running()) return;  // one dialog at a time
+    if (!dialog.start(request, moduleFolder()))
+        tell("No file dialog to show: install zenity or kdialog.");
+}
+
+void X11Window::tell(const char* message) {
+    banner = message;
+    needsPaint = true;
+}
+
+void X11Window::pollDialog() {
+    if (!dialog.running()) return;
+    std::string path;
+    if (dialog.poll(path) != DesktopDialog::Outcome::Chosen) return;
+    // The desktop's save dialogs add no extension of their own.
+    if (dialog.request() == FileRequest::SavePatch && path.find('.', path.find_last_of('/') + 1) == std::string::npos)
+        path += ".bin";
+    editor.fileChosen(dialog.request(), path.c_str());
+}
+
+void X11Window::drawOverlays(CairoCanvas& canvas) {
+    if (fieldShown) {
+        canvas.rectangle(fieldX, fieldY, fieldX + fieldWidth, fieldY + fieldHeight, kFieldBorder, kFieldFace);
+        canvas.text(fieldX, fieldY, fieldWidth, fieldHeight, (fieldText + "|").c_str(), kFieldInk, 16, 0);
+    }
+    if (!banner.empty()) {
+        const int left = 124, top = 504, right = 900, bottom = 594;
+        canvas.rectangle(left, top, right, bottom, kBannerInk, kBannerFace);
+        canvas.text(left, top, right - left, bottom - top, banner.c_str(), kBannerInk, 16, 0);
+    }
+}
+
+void X11Window::paint() {
+    cairo_t* cr = cairo_create(surface);
+    CairoCanvas canvas(cr);
+    editor.paint(canvas);
+    drawOverlays(canvas);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    XCopyArea(display, backBuffer, window, gc, 0, 0, static_cast<unsigned>(width),
+              static_cast<unsigned>(height), 0, 0);
+    needsPaint = false;
+}
+
+}  // namespace
+
+std::unique_ptr<NativeWindow> openNativeWindow(Editor& editor, void* parent) {
+    if (parent == nullptr) return nullptr;
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return nullptr;  // no X server: no editor, nothing else changes
+    auto window = std::make_unique<X11Window>(editor, display, static_cast<Window>(reinterpret_cast<uintptr_t>(parent)));
+    if (!window->isValid()) return nullptr;
+    return window;
+}
