@@ -1,5 +1,6 @@
-# Runs one fuzz target: cmake -DFUZZER=... -DSEEDS=... -DWORK=... -DARTIFACTS=... -P RunFuzzer.cmake
-# The seeds are copied into WORK, which the fuzzer grows; crashes land in ARTIFACTS.
+# Runs one fuzz target: cmake -DFUZZER=... -DSEEDS=... -DWORK=... -DARTIFACTS=... [-DDICT=...] -P RunFuzzer.cmake
+# The seeds are copied into WORK, which the fuzzer grows; crashes land in
+# ARTIFACTS. DICT names the format's tags, which the fuzzer splices in.
 set(seconds 20)
 if(NOT "$ENV{FUZZ_SECONDS}" STREQUAL "")
   set(seconds "$ENV{FUZZ_SECONDS}")
@@ -14,9 +15,13 @@ if(seeds)
   file(COPY ${seeds} DESTINATION "${WORK}")
 endif()
 
+set(dictionary)
+if(DICT)
+  set(dictionary "-dict=${DICT}")
+endif()
 execute_process(
   COMMAND "${FUZZER}" -max_total_time=${seconds} -detect_leaks=1 -print_final_stats=1
-          -artifact_prefix=${ARTIFACTS}/ "${WORK}"
+          ${dictionary} -artifact_prefix=${ARTIFACTS}/ "${WORK}"
   RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "${FUZZER} failed (${result}); the input is in ${ARTIFACTS}")
