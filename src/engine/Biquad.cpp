@@ -18,6 +18,9 @@ struct RawCoefficients {
     float b0, b1, b2, a0, a1, a2;
 };
 
+// Each type's floor first, then, for every type, the ceiling just below
+// Nyquist: a section designed above it runs away to infinity, and at tiny
+// rates below Nyquist wins over the floor.
 void applyFrequencyLimits(Biquad& filter, float sampleRate) {
     switch (filter.type) {
         case Biquad::HighPass:
@@ -25,16 +28,14 @@ void applyFrequencyLimits(Biquad& filter, float sampleRate) {
             if (filter.freq < 10.0f) filter.freq = 10.0f;
             break;
         case Biquad::LowPass:
-        case Biquad::LowPassCascade: {
-            // The floor first, then the ceiling: below Nyquist wins at tiny rates.
+        case Biquad::LowPassCascade:
             if (filter.freq < 100.0f) filter.freq = 100.0f;
-            const float ceiling = 0.49f * sampleRate;
-            if (filter.freq > ceiling) filter.freq = ceiling;
             break;
-        }
         default:
             break;
     }
+    const float ceiling = 0.49f * sampleRate;
+    if (filter.freq > ceiling) filter.freq = ceiling;
 }
 
 // Audio EQ Cookbook formulas; returns false for a type we do not know.

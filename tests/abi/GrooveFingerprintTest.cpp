@@ -10,6 +10,8 @@
 // controllers and rolls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -27,7 +29,6 @@ using patchbytes::PadSettings;
 using patchbytes::Slot;
 using vsthost::MidiEvent;
 
-constexpr float kRate = 44100.0f;
 constexpr int64_t kFrames = 6 * 44100;
 
 // A plain linear congruential generator: the same stream on every machine.
@@ -123,18 +124,23 @@ uint64_t fingerprint(const vsthost::Audio& audio) {
     return hash;
 }
 
-uint64_t renderGroove(VstInt32 hostBlock) {
+// The groove played on the kit; no channels when the plug-in refused the kit.
+vsthost::Audio renderGroove(const Kit& kit, VstInt32 hostBlock, float rate) {
     AEffect* record = library != nullptr ? library->create() : nullptr;
-    if (record == nullptr) return 0;
+    if (record == nullptr) return {};
     vsthost::Effect effect(record);
     effect.dispatch(effOpen);
-    effect.dispatch(effSetSampleRate, 0, 0, nullptr, kRate);
+    effect.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
     effect.dispatch(effSetBlockSize, 0, hostBlock);
-    const Kit kit = grooveKit();
     std::vector<uint8_t> chunk = patchbytes::encode(kit);
-    if (effect.dispatch(effSetChunk, 0, VstIntPtr(chunk.size()), chunk.data()) == 0) return 0;
+    if (effect.dispatch(effSetChunk, 0, VstIntPtr(chunk.size()), chunk.data()) == 0) return {};
     effect.dispatch(effMainsChanged, 0, 1);
-    return fingerprint(vsthost::render(effect, kFrames, hostBlock, grooveMidi(kit)));
+    return vsthost::render(effect, kFrames, hostBlock, grooveMidi(kit));
+}
+
+uint64_t renderGroove(VstInt32 hostBlock, float rate) {
+    const vsthost::Audio audio = renderGroove(grooveKit(), hostBlock, rate);
+    return audio.channels.empty() ? 0 : fingerprint(audio);
 }
 
 #ifdef _WIN32
@@ -149,19 +155,44 @@ TEST(GrooveFingerprint, DenseGrooveRendersBitForBitAsBefore) {
     if (!kBitExact) GTEST_SKIP() << "fingerprints are taken from the Linux library";
     struct Case {
         VstInt32 hostBlock;
+        float rate;
         uint64_t expected;
     };
     // The host's block decides where the engine's spans end, and a filtered
     // voice's ringing tail is cut at the end of the span in which the voice
     // ends: each block size has its own fingerprint.
     const Case cases[] = {
-        {64, 0xcdf750718a2eaf8dull},
-        {1500, 0x6a130b4e161ea43dull},  // longer than the engine's 1024-frame spans
+        {64, 44100.0f, 0xcdf750718a2eaf8dull},
+        {1500, 44100.0f, 0x6a130b4e161ea43dull},  // longer than the engine's 1024-frame spans
+        {512, 22050.0f, 0x839f11d64f063a65ull},  // the lowest rate whose corners all lie below Nyquist
     };
     for (const Case& c : cases) {
-        const uint64_t actual = renderGroove(c.hostBlock);
-        EXPECT_EQ(actual, c.expected) << "host block " << c.hostBlock << ": fingerprint 0x"
+        const uint64_t actual = renderGroove(c.hostBlock, c.rate);
+        EXPECT_EQ(actual, c.expected) << "host block " << c.hostBlock << " at " << c.rate << " Hz: fingerprint 0x"
                                       << std::hex << actual;
+    }
+}
+
+// At low host rates the low cut and the mid band, set as high as they go,
+// would lie above Nyquist; designed there they run away to infinity.
+TEST(GrooveFingerprint, AtLowRatesEveryFilterStaysBelowNyquistAndStable) {
+    Kit kit = grooveKit();
+    for (PadSettings& pad : kit.pads) {
+        pad.lowCut = 5000.0f;
+        pad.midFreq = 5000.0f;
+        pad.midGain = 6.0f;
+    }
+    for (float rate : {8000.0f, 9000.0f, 10000.0f}) {
+        const vsthost::Audio audio = renderGroove(kit, 256, rate);
+        ASSERT_EQ(audio.channels.size(), 16u);
+        float peak = 0.0f;
+        for (const std::vector<float>& channel : audio.channels)
+            for (float value : channel) {
+                ASSERT_TRUE(std::isfinite(value)) << rate << " Hz";
+                peak = std::max(peak, std::fabs(value));
+            }
+        EXPECT_GT(peak, 0.0f) << rate << " Hz";
+        EXPECT_LT(peak, 32.0f) << rate << " Hz: no filter rings up";
     }
 }
 
