@@ -93,9 +93,11 @@ TEST(BiquadDesign, FrequencyFloorsAndCeilings) {
         {Biquad::HighPass, 0.0f, kRate, 10.0f},          {Biquad::HighPassCascade, 3.0f, kRate, 10.0f},
         {Biquad::LowPass, 30000.0f, kRate, 21609.0f},    {Biquad::LowPass, 50.0f, kRate, 100.0f},
         {Biquad::LowPassCascade, 30000.0f, 48000.0f, 23520.0f},
-        // Other types only keep the general floor of 0.5 Hz.
+        // Other types keep the general floor of 0.5 Hz.
         {Biquad::Peaking, 0.0f, kRate, 0.5f},            {Biquad::AllPassCascade, 0.2f, kRate, 0.5f},
-        {Biquad::Peaking, 30000.0f, kRate, 30000.0f},
+        // Every type stays below Nyquist.
+        {Biquad::Peaking, 30000.0f, kRate, 21609.0f},    {Biquad::HighPass, 5000.0f, 8000.0f, 3920.0f},
+        {Biquad::Peaking, 5000.0f, 8000.0f, 3920.0f},    {Biquad::BandPass, 12000.0f, 22050.0f, 10804.5f},
     };
     for (const Case& c : cases) {
         Biquad f;
