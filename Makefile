@@ -4,7 +4,7 @@
 #   build/native    the Linux plug-in, zel, vsthost, unit and ABI tests, benchmarks
 #   build/win64     the Windows plug-in, vsthost.exe and the Windows tests (cross)
 #   build/sanitize  clang with AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzzers
-#   build/tsan      g++ with ThreadSanitizer: the audio/edit stress test
+#   build/tsan      g++ with ThreadSanitizer: the audio/edit stress test and the torture suite
 
 JOBS ?= 2
 FUZZ_SECONDS ?= 20
@@ -12,7 +12,7 @@ CMAKE ?= cmake
 CTEST ?= ctest --output-on-failure -j$(JOBS)
 
 .PHONY: all bootstrap native win64 sanitize tsan demo test test-native test-win64 \
-        test-sanitize test-tsan fuzz bench clean
+        test-sanitize test-tsan fuzz torture bench clean
 
 all: native win64
 
@@ -44,7 +44,7 @@ sanitize: build/sanitize/CMakeCache.txt
 	$(CMAKE) --build build/sanitize -j$(JOBS)
 
 tsan: build/tsan/CMakeCache.txt
-	$(CMAKE) --build build/tsan -j$(JOBS) --target stress_tests
+	$(CMAKE) --build build/tsan -j$(JOBS) --target stress_tests torture_tests zel001_x64
 
 # The first wine start creates the private prefix; do it once, not in parallel tests.
 build/wineprefix/.ready: | bootstrap
@@ -76,12 +76,19 @@ test-sanitize: sanitize
 	cd build/sanitize && FUZZ_SECONDS=$(FUZZ_SECONDS) $(CTEST)
 
 test-tsan: tsan
-	cd build/tsan && $(CTEST) -L stress
+	cd build/tsan && $(CTEST) -L "stress|torture"
 
 test: test-tsan test-sanitize test-win64 test-native
 
 fuzz: sanitize
 	cd build/sanitize && FUZZ_SECONDS=$(FUZZ_SECONDS) ctest --output-on-failure -L fuzz
+
+# The torture suite's long seed ranges, in every tree.
+torture: native win64 sanitize tsan build/wineprefix/.ready
+	cd build/native && TORTURE_LONG=1 $(CTEST) -L torture
+	cd build/sanitize && TORTURE_LONG=1 $(CTEST) -L torture
+	cd build/tsan && TORTURE_LONG=1 $(CTEST) -L torture
+	cd build/win64 && TORTURE_LONG=1 $(CTEST) -L torture
 
 bench: native
 	@for b in build/native/bench/*_bench; do $$b; done

@@ -9,6 +9,19 @@ vsthost::PluginLibrary* library = nullptr;
 
 namespace {
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZEL_LEAK_CHECKER 1
+#endif
+#endif
+
+#ifdef ZEL_LEAK_CHECKER
+extern "C" void __lsan_do_leak_check();
+void checkLeaksNow() { __lsan_do_leak_check(); }
+#else
+void checkLeaksNow() {}
+#endif
+
 class LibraryEnvironment : public testing::Environment {
 public:
     void SetUp() override {
@@ -16,9 +29,11 @@ public:
         std::string error;
         ASSERT_TRUE(library->open(pluginPath, error)) << error;
     }
-    // Unloading after every instance is closed: a leak checker sees what
-    // effClose left behind.
+    // Leaks are looked for while the plug-in and the libraries it brought
+    // along are still loaded, so that every report names its place; then the
+    // binary is unloaded.
     void TearDown() override {
+        checkLeaksNow();
         delete library;
         library = nullptr;
     }

@@ -1,5 +1,6 @@
 #include "editor/x11/CairoCanvas.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -28,6 +29,20 @@ void ellipsePath(cairo_t* cr, int left, int top, int right, int bottom) {
 
 }  // namespace
 
+void CairoCanvas::touch(double left, double top, double right, double bottom) {
+    const Box box{static_cast<int>(std::floor(left)), static_cast<int>(std::floor(top)),
+                  static_cast<int>(std::ceil(right)), static_cast<int>(std::ceil(bottom))};
+    if (box.empty()) return;
+    if (drawn.empty()) {
+        drawn = box;
+        return;
+    }
+    drawn.left = std::min(drawn.left, box.left);
+    drawn.top = std::min(drawn.top, box.top);
+    drawn.right = std::max(drawn.right, box.right);
+    drawn.bottom = std::max(drawn.bottom, box.bottom);
+}
+
 void CairoCanvas::setColour(uint32_t colour) {
     cairo_set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
                          ((colour >> 16) & 0xFF) / 255.0);
@@ -35,6 +50,7 @@ void CairoCanvas::setColour(uint32_t colour) {
 
 void CairoCanvas::rectangle(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) {
     if (right <= left || bottom <= top) return;
+    touch(left, top, right, bottom);
     cairo_save(cr);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     if (right - left <= 2 || bottom - top <= 2) {
@@ -54,6 +70,7 @@ void CairoCanvas::rectangle(int left, int top, int right, int bottom, uint32_t p
 }
 
 void CairoCanvas::ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) {
+    touch(left - 1, top - 1, right + 1, bottom + 1);
     cairo_save(cr);
     ellipsePath(cr, left, top, right, bottom);
     setColour(brush);
@@ -68,6 +85,8 @@ void CairoCanvas::ellipse(int left, int top, int right, int bottom, uint32_t pen
 // from its first pixel up to, not including, its last.
 void CairoCanvas::polyline(const Point* points, int count, uint32_t pen, int width) {
     if (count < 2) return;
+    for (int i = 0; i < count; ++i)
+        touch(points[i].x - width, points[i].y - width, points[i].x + width + 1, points[i].y + width + 1);
     cairo_save(cr);
     setColour(pen);
     if (width <= 1) {
@@ -107,6 +126,7 @@ void CairoCanvas::arc(int left, int top, int right, int bottom, Point start, Poi
     const double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
     const double rx = (right - left - 1) / 2.0, ry = (bottom - top - 1) / 2.0;
     if (rx <= 0.0 || ry <= 0.0) return;
+    touch(left - width, top - width, right + width, bottom + width);
     const double from = std::atan2((start.y + 0.5 - cy) / ry, (start.x + 0.5 - cx) / rx);
     double to = std::atan2((end.y + 0.5 - cy) / ry, (end.x + 0.5 - cx) / rx);
     if (to >= from) to -= kFullTurn;
@@ -140,6 +160,8 @@ void CairoCanvas::text(int left, int top, int width, int height, const char* tex
     const double cell = font.ascent + font.descent;
     const double x = left + std::trunc((width - extent.x_advance) / 2.0);
     const double y = top + std::trunc((height - cell) / 2.0) + font.ascent;
+    touch(std::min<double>(left, x) - 1, std::min<double>(top, y - font.ascent) - 1,
+          std::max<double>(left + width, x + extent.x_advance) + 2, std::max<double>(top + height, y + font.descent) + 1);
     setColour(colour);
     cairo_move_to(cr, x, y);
     cairo_show_text(cr, text);

@@ -1,7 +1,8 @@
 // The canvas on a Cairo context: the editor's back buffer on Linux. It draws
 // the primitives at the pixel places the GDI canvas draws them: boxes crisp
 // on the pixel grid, arcs and ellipses antialiased, text in Liberation Sans
-// (the face GDI falls back to here) at the same cell height.
+// (the face GDI falls back to here) at the same cell height. It keeps the
+// box around everything it drew, so that only that part reaches the screen.
 #pragma once
 
 #include <cairo.h>
@@ -20,7 +21,16 @@ public:
     void text(int left, int top, int width, int height, const char* text, uint32_t colour,
               int fontHeight, uint32_t fontFlags) override;
 
+    // The pixels drawn since the canvas was made; empty when none.
+    struct Box {
+        int left = 0, top = 0, right = 0, bottom = 0;
+        bool empty() const { return right <= left || bottom <= top; }
+    };
+    Box touched() const { return drawn; }
+
 private:
     void setColour(uint32_t colour);
+    void touch(double left, double top, double right, double bottom);
     cairo_t* cr;
+    Box drawn;
 };

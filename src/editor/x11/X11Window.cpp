@@ -1,12 +1,17 @@
 // The editor's window on Linux: a child of the X11 window the host gives us,
-// on a display connection of our own, painted with Cairo into a back buffer.
-// No thread of ours: the host's regular idle call reads the window's events,
-// picks up repaint requests and dialog answers, and paints.
+// on a display connection of our own. It paints with Cairo into a back buffer
+// in our own memory and puts the part a paint touched on the screen. (Cairo's
+// X11 surfaces keep glyphs per connection and leave them behind when the
+// connection closes, each time the editor opens.) No thread of ours: the
+// host's regular idle call reads the window's events, picks up repaint
+// requests and dialog answers, and paints.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <cairo-xlib.h>
+#include <cairo.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -78,11 +83,19 @@ std::string moduleFolder() {
     return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
 }
 
+// The back buffer's pixels are 32-bit words, blue in the low byte: what a
+// 24-bit true-colour X visual takes as they are.
+bool takesOurPixels(Display* display, Visual* visual, int depth) {
+    return (depth == 24 || depth == 32) && visual->red_mask == 0xFF0000 &&
+           visual->green_mask == 0x00FF00 && visual->blue_mask == 0x0000FF &&
+           ImageByteOrder(display) == LSBFirst;
+}
+
 class X11Window : public NativeWindow, public EditorWindow {
 public:
     X11Window(Editor& editor, Display* display, Window parent);
     ~X11Window() override;
-    bool isValid() const { return surface != nullptr; }
+    bool isValid() const { return image != nullptr; }
 
     void idle() override;
 
@@ -100,19 +113,21 @@ private:
     void pollDialog();
     void paint();
     void drawOverlays(CairoCanvas& canvas);
+    void show(int left, int top, int right, int bottom);
 
     Editor& editor;
     Display* display;
     Window parent;
     Window window = 0;
     int width, height;
-    Pixmap backBuffer = 0;
     GC gc = nullptr;
-    cairo_surface_t* surface = nullptr;
+    cairo_surface_t* surface = nullptr;  // the back buffer
+    XImage* image = nullptr;             // the same pixels, as X puts them
     std::unique_ptr<XdndTarget> drops;
     DesktopDialog dialog;
     bool opened = false;
     bool needsPaint = true;
+    bool exposed = false;  // the window lost what it showed
 
     // The rename field: drawn over the name box while the user types.
     bool fieldShown = false;
@@ -137,19 +152,20 @@ X11Window::X11Window(Editor& editor, Display* display, Window parent)
     attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                             KeyPressMask | StructureNotifyMask;
     attributes.background_pixel = BlackPixel(display, screen);
+    Visual* visual = DefaultVisual(display, screen);
+    const int depth = DefaultDepth(display, screen);
+    if (!takesOurPixels(display, visual, depth)) return;
     window = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(width),
                            static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
                            CopyFromParent, CWEventMask | CWBackPixel, &attributes);
-    backBuffer = XCreatePixmap(display, window, static_cast<unsigned>(width),
-                               static_cast<unsigned>(height),
-                               static_cast<unsigned>(DefaultDepth(display, screen)));
     gc = XCreateGC(display, window, 0, nullptr);
-    surface = cairo_xlib_surface_create(display, backBuffer, DefaultVisual(display, screen), width, height);
-    if (noted.any() || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        surface = nullptr;
-        return;
-    }
+    surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    if (noted.any() || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return;
+    image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                         reinterpret_cast<char*>(cairo_image_surface_get_data(surface)),
+                         static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
+                         cairo_image_surface_get_stride(surface));
+    if (image == nullptr) return;
     drops = std::make_unique<XdndTarget>(
         display, window, [this](int x, int y) { return this->editor.takesDropAt(x, y); },
         [this](int x, int y, const std::string& path) { this->editor.drop(x, y, path.c_str()); });
@@ -164,9 +180,12 @@ X11Window::~X11Window() {
         ErrorsNoted noted(display);
         dialog.cancel();
         if (opened) editor.close();
+        if (image != nullptr) {
+            image->data = nullptr;  // Cairo's memory, freed with the surface
+            XDestroyImage(image);
+        }
         if (surface != nullptr) cairo_surface_destroy(surface);
         if (gc != nullptr) XFreeGC(display, gc);
-        if (backBuffer != 0) XFreePixmap(display, backBuffer);
         if (window != 0) XDestroyWindow(display, window);
     }
     XCloseDisplay(display);
@@ -182,13 +201,15 @@ void X11Window::idle() {
     pollDialog();
     if (editor.takeRepaintRequest()) needsPaint = true;
     if (needsPaint) paint();
+    if (exposed) show(0, 0, width, height);
+    exposed = false;
 }
 
 void X11Window::dispatch(XEvent& event) {
     if (drops->handle(event)) return;
     switch (event.type) {
         case Expose:
-            needsPaint = true;
+            exposed = true;
             break;
         case ButtonPress:
             pressed(event.xbutton);
@@ -308,16 +329,36 @@ void X11Window::paint() {
     drawOverlays(canvas);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
-    XCopyArea(display, backBuffer, window, gc, 0, 0, static_cast<unsigned>(width),
-              static_cast<unsigned>(height), 0, 0);
+    const CairoCanvas::Box drawn = canvas.touched();
+    if (!drawn.empty()) show(drawn.left, drawn.top, drawn.right, drawn.bottom);
     needsPaint = false;
+}
+
+void X11Window::show(int left, int top, int right, int bottom) {
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, width);
+    bottom = std::min(bottom, height);
+    if (right <= left || bottom <= top) return;
+    XPutImage(display, window, gc, image, left, top, left, top, static_cast<unsigned>(right - left),
+              static_cast<unsigned>(bottom - top));
+}
+
+// A busy X server can turn a connection away for a moment (its queue of
+// waiting connections full); a few quick tries ride that out.
+Display* connect() {
+    for (int attempt = 0;; ++attempt) {
+        Display* display = XOpenDisplay(nullptr);
+        if (display != nullptr || errno != EAGAIN || attempt == 9) return display;
+        platformSleepMs(2);
+    }
 }
 
 }  // namespace
 
 std::unique_ptr<NativeWindow> openNativeWindow(Editor& editor, void* parent) {
     if (parent == nullptr) return nullptr;
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = connect();
     if (display == nullptr) return nullptr;  // no X server: no editor, nothing else changes
     auto window = std::make_unique<X11Window>(editor, display, static_cast<Window>(reinterpret_cast<uintptr_t>(parent)));
     if (!window->isValid()) return nullptr;

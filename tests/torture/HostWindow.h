@@ -1,0 +1,30 @@
+// A host's own window for the editor to open in: a top-level window on
+// Windows, an X11 window on a connection of the test's own on Linux.
+#pragma once
+
+#include <string>
+
+class HostWindow {
+public:
+    HostWindow();
+    ~HostWindow();
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+
+    // False (with why) where no window can be made: no X display, say.
+    bool valid() const { return handle != nullptr; }
+    const std::string& whyNot() const { return reason; }
+    // What effEditOpen takes.
+    void* parent() const { return handle; }
+    // Runs the window system's messages for a moment, as a host's loop does.
+    void pump();
+
+    // The process's window-system objects, where the system tells them
+    // (Windows: GDI objects, USER objects, kernel handles); empty elsewhere.
+    static std::string resourceCounts();
+
+private:
+    void* handle = nullptr;
+    void* connection = nullptr;
+    std::string reason;
+};

@@ -1,0 +1,311 @@
+// The hostile sequences a validator runs against a plug-in before a host
+// trusts it. Each runs seeded iterations and names its seed on failure; after
+// each, every output value must have been finite, the instance must play a
+// test note as a fresh one does and its chunk must restore, and the audio
+// calls must have allocated, freed and locked nothing.
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "Audit.h"
+#include "TortureHost.h"
+
+namespace torture {
+namespace {
+
+constexpr float kRates[] = {8000.0f,  11025.0f, 22050.0f,  32000.0f, 44100.0f,
+                            48000.0f, 96000.0f, 192000.0f, 384000.0f};
+constexpr int32_t kBlockSizes[] = {1, 2, 3, 31, 32, 33, 1024, 1025, 4096, 8192};
+
+int pick(std::mt19937& rng, int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); }
+
+// A few hits at offsets inside the block, on keys the kit plays.
+std::vector<Event> hits(std::mt19937& rng, int32_t frames, int count) {
+    std::vector<Event> events;
+    for (int e = 0; e < count; ++e)
+        events.push_back({pick(rng, 0, std::max(frames - 1, 0)), uint8_t(0x90 | pick(rng, 0, 3)), padKey(rng),
+                          uint8_t(pick(rng, 1, 127))});
+    return events;
+}
+
+// A value a host should never send, or an ordinary one.
+float wildValue(std::mt19937& rng) {
+    switch (pick(rng, 0, 7)) {
+        case 0: return std::numeric_limits<float>::quiet_NaN();
+        case 1: return std::numeric_limits<float>::infinity();
+        case 2: return -std::numeric_limits<float>::infinity();
+        case 3: return -std::uniform_real_distribution<float>(0.0f, 1e6f)(rng);
+        case 4: return 1.0f + std::uniform_real_distribution<float>(0.0f, 1e6f)(rng);
+        case 5: return std::numeric_limits<float>::denorm_min();
+        default: return std::uniform_real_distribution<float>(0.0f, 1.0f)(rng);
+    }
+}
+
+class Torture : public ::testing::Test {
+protected:
+    void SetUp() override { audit::reset(); }
+    // The checks every sequence ends with.
+    void expectHealthy(Instance& instance) {
+        EXPECT_TRUE(stillHealthy(instance));
+        EXPECT_TRUE(audioCallsStayedClean());
+    }
+};
+
+TEST_F(Torture, AThousandInstancesOneAfterAnother) {
+    std::mt19937 rng(1);
+    for (int i = 0; i < 1000; ++i) {
+        Instance instance;
+        ASSERT_TRUE(instance.valid()) << "instance " << i;
+        instance.start(kRates[i % 9], 256);
+        instance.sendEvents(hits(rng, 64, 2));
+        instance.process(64);
+        ASSERT_EQ(instance.nonFiniteFrames(), 0) << "instance " << i;
+    }
+    EXPECT_TRUE(audioCallsStayedClean());
+}
+
+TEST_F(Torture, ThirtyTwoInstancesPlayingAtOnce) {
+    const int rounds = iterations(2, 20);
+    for (int seed = 0; seed < rounds; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        std::vector<std::unique_ptr<Instance>> instances;
+        for (int i = 0; i < 32; ++i) {
+            instances.push_back(std::make_unique<Instance>());
+            ASSERT_TRUE(instances.back()->valid());
+            instances.back()->start();
+        }
+        for (int block = 0; block < 40; ++block)
+            for (auto& instance : instances) {
+                instance->sendEvents(hits(rng, 256, pick(rng, 0, 3)));
+                instance->process(256);
+            }
+        for (auto& instance : instances) ASSERT_EQ(instance->nonFiniteFrames(), 0);
+        expectHealthy(*instances[size_t(seed) % 32]);
+    }
+}
+
+TEST_F(Torture, BlockSizesChangeEveryCall) {
+    for (int seed = 0; seed < iterations(3, 40); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        Instance instance;
+        instance.start(44100.0f, 512);  // every block longer than 512 is more than announced
+        for (int call = 0; call < 120; ++call) {
+            const int32_t frames = kBlockSizes[pick(rng, 0, 9)];
+            instance.sendEvents(hits(rng, frames, pick(rng, 0, 4)));
+            instance.process(frames);
+        }
+        expectHealthy(instance);
+    }
+}
+
+TEST_F(Torture, RatesChangeBetweenBlocks) {
+    for (int seed = 0; seed < iterations(3, 40); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        Instance instance;
+        instance.start();
+        for (int change = 0; change < 40; ++change) {
+            const bool suspending = pick(rng, 0, 1) == 1;
+            if (suspending) instance.dispatch(effMainsChanged, 0, 0);
+            instance.dispatch(effSetSampleRate, 0, 0, nullptr, kRates[pick(rng, 0, 8)]);
+            if (suspending) instance.dispatch(effMainsChanged, 0, 1);
+            for (int block = 0; block < 4; ++block) {
+                instance.sendEvents(hits(rng, 256, pick(rng, 0, 3)));
+                instance.process(256);
+            }
+        }
+        expectHealthy(instance);
+    }
+}
+
+TEST_F(Torture, SuspendAndResumeMidNote) {
+    for (int seed = 0; seed < iterations(3, 40); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        Instance instance;
+        instance.start();
+        for (int turn = 0; turn < 30; ++turn) {
+            instance.sendEvents(hits(rng, 128, 3));
+            instance.process(pick(rng, 1, 600));
+            instance.dispatch(effMainsChanged, 0, 0);
+            EXPECT_EQ(instance.sendEvents(hits(rng, 128, 2)), 0) << "events while suspended are refused";
+            instance.process(128);
+            instance.dispatch(effMainsChanged, 0, 1);
+            instance.process(pick(rng, 1, 600));
+        }
+        expectHealthy(instance);
+    }
+}
+
+TEST_F(Torture, ParametersTakeAnyValue) {
+    for (int seed = 0; seed < iterations(3, 40); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        Instance instance;
+        instance.start();
+        for (int round = 0; round < 3; ++round) {
+            for (VstInt32 index = 0; index < kParams; ++index) instance.setParameter(index, wildValue(rng));
+            for (VstInt32 index = 0; index < kParams; ++index) {
+                const float value = instance.getParameter(index);
+                EXPECT_TRUE(value >= 0.0f && value <= 1.0f) << "parameter " << index << " reads " << value;
+                char text[64] = {};
+                instance.dispatch(effGetParamDisplay, index, 0, text);
+                EXPECT_LT(std::strlen(text), 17u) << "parameter " << index;
+            }
+            for (int block = 0; block < 20; ++block) {
+                instance.sendEvents(hits(rng, 512, 4));
+                instance.process(512);
+            }
+        }
+        expectHealthy(instance);
+    }
+}
+
+// A second thread plays the host's automation while the audio runs.
+void automate(Instance& instance, std::atomic<bool>& done, unsigned seed) {
+    std::mt19937 rng(seed);
+    while (!done.load()) instance.setParameter(pick(rng, 0, kParams - 1), wildValue(rng));
+}
+
+TEST_F(Torture, ParametersSetWhileRendering) {
+    for (int seed = 0; seed < iterations(2, 20); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        Instance instance;
+        instance.start();
+        std::atomic<bool> done{false};
+        std::thread host(automate, std::ref(instance), std::ref(done), unsigned(seed) + 100);
+        for (int block = 0; block < 300; ++block) {
+            const int32_t frames = kBlockSizes[pick(rng, 0, 9)];
+            instance.sendEvents(hits(rng, frames, pick(rng, 0, 3)));
+            instance.process(frames);
+        }
+        done = true;
+        host.join();
+        expectHealthy(instance);
+    }
+}
+
+TEST_F(Torture, ParametersSetDuringProcessEvents) {
+    for (int seed = 0; seed < iterations(2, 20); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        Instance instance;
+        instance.start();
+        std::atomic<bool> done{false};
+        std::thread host(automate, std::ref(instance), std::ref(done), unsigned(seed) + 200);
+        for (int block = 0; block < 300; ++block) {
+            for (int burst = 0; burst < 4; ++burst) instance.sendEvents(hits(rng, 64, 8));
+            instance.process(64);
+        }
+        done = true;
+        host.join();
+        expectHealthy(instance);
+    }
+}
+
+// The host saves and restores the song while the audio runs, handing back
+// the plug-in's own chunk, the kit, and bytes that are no patch.
+void saveAndRestore(Instance& instance, std::atomic<bool>& done, unsigned seed) {
+    std::mt19937 rng(seed);
+    while (!done.load()) {
+        void* data = nullptr;
+        const VstIntPtr size = instance.dispatch(effGetChunk, 0, 0, &data);
+        switch (pick(rng, 0, 2)) {
+            case 0: instance.dispatch(effSetChunk, 0, size, data); break;  // its own image, as handed out
+            case 1: instance.setChunk(tortureKit()); break;
+            default: {
+                std::vector<uint8_t> damaged = tortureKit();
+                damaged[size_t(pick(rng, 0, int(damaged.size()) - 1))] ^= uint8_t(pick(rng, 1, 255));
+                instance.setChunk(damaged);
+            }
+        }
+    }
+}
+
+TEST_F(Torture, ChunksWhileRendering) {
+    for (int seed = 0; seed < iterations(2, 20); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        Instance instance;
+        instance.start();
+        std::atomic<bool> done{false};
+        std::thread song(saveAndRestore, std::ref(instance), std::ref(done), unsigned(seed) + 300);
+        for (int block = 0; block < 300; ++block) {
+            const int32_t frames = kBlockSizes[pick(rng, 0, 7)];
+            instance.sendEvents(hits(rng, frames, pick(rng, 0, 3)));
+            instance.process(frames);
+        }
+        done = true;
+        song.join();
+        expectHealthy(instance);
+    }
+}
+
+// Streams no sequencer should send: offsets outside the block, hundreds of
+// events in one block, every channel at once, releases of keys never held,
+// all-notes-off in the middle of rolls, SysEx among the notes.
+std::vector<Event> hostileBlock(std::mt19937& rng, int32_t frames) {
+    std::vector<Event> events;
+    const int count = pick(rng, 0, 3) == 0 ? pick(rng, 200, 900) : pick(rng, 0, 20);
+    for (int e = 0; e < count; ++e) {
+        int32_t delta = pick(rng, 0, frames);
+        if (pick(rng, 0, 9) == 0) delta = pick(rng, -100000, -1);
+        if (pick(rng, 0, 9) == 0) delta = pick(rng, frames, 2000000);
+        const uint8_t channel = uint8_t(pick(rng, 0, 15));
+        switch (pick(rng, 0, 6)) {
+            case 0: events.push_back({delta, uint8_t(0x80 | channel), uint8_t(pick(rng, 0, 127)), 0}); break;
+            case 1: events.push_back({delta, uint8_t(0xB0 | channel), uint8_t(pick(rng, 0, 1) ? 120 : 123), 0}); break;
+            case 2: events.push_back({delta, 0xF0, 0x7E, 0x7F, true}); break;
+            case 3: events.push_back({delta, uint8_t(pick(rng, 0, 255)), uint8_t(pick(rng, 0, 255)),
+                                      uint8_t(pick(rng, 0, 255))});
+                    break;
+            default: {
+                // A roll: the same key again and again.
+                const uint8_t key = padKey(rng);
+                for (int r = 0; r < 4; ++r)
+                    events.push_back({delta + r, uint8_t(0x90 | channel), key, uint8_t(pick(rng, 1, 127))});
+            }
+        }
+    }
+    if (events.size() > size_t(kMaxEvents)) events.resize(kMaxEvents);
+    return events;
+}
+
+TEST_F(Torture, HostileMidi) {
+    for (int seed = 0; seed < iterations(3, 40); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        Instance instance;
+        instance.start();
+        for (int block = 0; block < 80; ++block) {
+            const int32_t frames = kBlockSizes[pick(rng, 0, 9)];
+            instance.sendEvents(hostileBlock(rng, frames));
+            instance.process(frames);
+        }
+        expectHealthy(instance);
+    }
+}
+
+// The audit sees the plug-in's own allocations and locks: a chunk, which
+// the plug-in copies under its edit lock, made inside an audited call.
+TEST_F(Torture, TheAuditSeesThePluginAllocateAndLock) {
+    if (!audit::counting()) GTEST_SKIP() << "this build does not count";
+    Instance instance;
+    instance.start();
+    void* data = nullptr;
+    audit::enter(false);
+    instance.dispatch(effGetChunk, 0, 0, &data);
+    audit::leave();
+    EXPECT_GE(audit::forbidden(), 2) << "the copy's allocation and the lock are seen";
+    audit::reset();
+}
+
+}  // namespace
+}  // namespace torture
