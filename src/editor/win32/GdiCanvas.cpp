@@ -28,13 +28,28 @@ private:
 HGDIOBJ pen(uint32_t colour, int width) { return CreatePen(PS_SOLID, width, colour); }
 HGDIOBJ brush(uint32_t colour) { return CreateSolidBrush(colour); }
 
-HGDIOBJ font(int height, uint32_t flags) {
+HFONT font(int height, uint32_t flags) {
     return CreateFontA(height, 0, 0, 0, (flags & kBoldText) ? FW_BOLD : FW_NORMAL,
                        (flags & kItalicText) ? TRUE : FALSE, (flags & kUnderlinedText) ? TRUE : FALSE,
                        (flags & kStruckOutText) ? TRUE : FALSE, 0, 0, 0, 0, 0, nullptr);
 }
 
+constexpr uint32_t kStyleFlags = kBoldText | kItalicText | kUnderlinedText | kStruckOutText;
+
 }  // namespace
+
+GdiCanvas::~GdiCanvas() {
+    for (int i = 0; i < fontCount; ++i) DeleteObject(fonts[i].handle);
+}
+
+HFONT GdiCanvas::fontFor(int height, uint32_t flags) {
+    flags &= kStyleFlags;
+    for (int i = 0; i < fontCount; ++i)
+        if (fonts[i].height == height && fonts[i].flags == flags) return fonts[i].handle;
+    HFONT made = font(height, flags);
+    if (fontCount < static_cast<int>(sizeof fonts / sizeof fonts[0])) fonts[fontCount++] = {height, flags, made};
+    return made;
+}
 
 void GdiCanvas::rectangle(int left, int top, int right, int bottom, uint32_t penColour,
                           uint32_t brushColour) {
@@ -63,11 +78,21 @@ void GdiCanvas::arc(int left, int top, int right, int bottom, Point start, Point
 
 void GdiCanvas::text(int left, int top, int width, int height, const char* text, uint32_t colour,
                      int fontHeight, uint32_t fontFlags) {
-    Selected f(dc, font(fontHeight, fontFlags));
     if (text == nullptr || text[0] == '\0') return;
+    HFONT chosen = fontFor(fontHeight, fontFlags);
+    const bool ownsFont = !keeps(chosen);  // the cache was full
+    HGDIOBJ previous = SelectObject(dc, chosen);
     const int length = static_cast<int>(std::strlen(text));
     SIZE extent{};
     GetTextExtentPoint32A(dc, text, length, &extent);
     SetTextColor(dc, colour);
     TextOutA(dc, left + (width - extent.cx) / 2, top + (height - extent.cy) / 2, text, length);
+    SelectObject(dc, previous);
+    if (ownsFont) DeleteObject(chosen);
+}
+
+bool GdiCanvas::keeps(HFONT handle) const {
+    for (int i = 0; i < fontCount; ++i)
+        if (fonts[i].handle == handle) return true;
+    return false;
 }

@@ -1,5 +1,7 @@
-// The canvas on a GDI device context: the editor's back buffer. Every pen,
-// brush and font is made just before it is used and deleted right after.
+// The canvas on a GDI device context: the editor's back buffer. Every pen
+// and brush is made just before it is used and deleted right after; fonts,
+// slow to make, are kept for the canvas's life (one paint), one per size and
+// style.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +11,9 @@
 class GdiCanvas : public Canvas {
 public:
     explicit GdiCanvas(HDC dc) : dc(dc) {}
+    ~GdiCanvas() override;
+    GdiCanvas(const GdiCanvas&) = delete;
+    GdiCanvas& operator=(const GdiCanvas&) = delete;
 
     void rectangle(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) override;
     void ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) override;
@@ -19,5 +24,15 @@ public:
               int fontHeight, uint32_t fontFlags) override;
 
 private:
+    HFONT fontFor(int height, uint32_t flags);
+    bool keeps(HFONT handle) const;
+
     HDC dc;
+    struct Font {
+        int height;
+        uint32_t flags;
+        HFONT handle;
+    };
+    Font fonts[8] = {};
+    int fontCount = 0;
 };
