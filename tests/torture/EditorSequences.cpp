@@ -1,7 +1,7 @@
 // The editor on a host's worst day: opened and closed over and over while
 // the audio runs, automated while open, and its instance destroyed with the
-// window still up. Where the system counts its window objects (Windows), the
-// count after two hundred openings equals the count after the first.
+// window still up. On Windows the process's GDI objects, USER objects and
+// kernel handles after two hundred openings equal those after the first.
 #include <atomic>
 #include <thread>
 

@@ -3,6 +3,10 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 namespace {
 const char kClass[] = "torture host";
 }
@@ -33,12 +37,63 @@ void HostWindow::pump() {
     }
 }
 
+namespace {
+
+// Wine answers 0 to GetGuiResources and GetProcessHandleCount. Its handle
+// tables hand out the lowest free entries first, so a batch of probes larger
+// than any free list ends as far up the table as the entries in use push it:
+// the highest probe's place in the table, less the batch, grows by one with
+// every entry in use.
+constexpr int kProbes = 4000;
+
+template <typename Make, typename Index, typename Free>
+long probedInUse(Make make, Index index, Free release) {
+    std::vector<decltype(make())> probes;
+    std::vector<long> indices;
+    for (int i = 0; i < kProbes; ++i) {
+        probes.push_back(make());
+        if (probes.back() != nullptr) indices.push_back(index(probes.back()));
+    }
+    for (auto probe : probes)
+        if (probe != nullptr) release(probe);
+    if (indices.size() < 2) return -1;
+    // Some tables step by more than one between entries.
+    std::sort(indices.begin(), indices.end());
+    long step = indices.back();
+    for (size_t i = 1; i < indices.size(); ++i)
+        if (indices[i] > indices[i - 1]) step = std::min(step, indices[i] - indices[i - 1]);
+    return indices.back() / step - kProbes;
+}
+
+long handleIndex(HANDLE handle) { return static_cast<long>(reinterpret_cast<uintptr_t>(handle) >> 2); }
+template <typename Handle>
+long tableIndex(Handle handle) { return static_cast<long>(reinterpret_cast<uintptr_t>(handle) & 0xffff); }
+
+long gdiObjects() {
+    if (DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return counted;
+    return probedInUse([] { return CreatePen(PS_SOLID, 1, 0); }, tableIndex<HPEN>,
+                       [](HPEN pen) { DeleteObject(pen); });
+}
+
+long userObjects() {
+    if (DWORD counted = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)) return counted;
+    ACCEL key{FVIRTKEY, VK_F1, 1};
+    return probedInUse([&] { return CreateAcceleratorTableA(&key, 1); }, tableIndex<HACCEL>,
+                       [](HACCEL table) { DestroyAcceleratorTable(table); });
+}
+
+long kernelHandles() {
+    DWORD counted = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &counted) && counted != 0) return counted;
+    return probedInUse([] { return CreateEventA(nullptr, FALSE, FALSE, nullptr); }, handleIndex,
+                       [](HANDLE event) { CloseHandle(event); });
+}
+
+}  // namespace
+
 std::string HostWindow::resourceCounts() {
-    DWORD handles = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handles);
-    return "GDI " + std::to_string(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) + ", USER " +
-           std::to_string(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)) + ", handles " +
-           std::to_string(handles);
+    return "GDI " + std::to_string(gdiObjects()) + ", USER " + std::to_string(userObjects()) + ", handles " +
+           std::to_string(kernelHandles());
 }
 
 #else

@@ -19,8 +19,9 @@ public:
     // Runs the window system's messages for a moment, as a host's loop does.
     void pump();
 
-    // The process's window-system objects, where the system tells them
-    // (Windows: GDI objects, USER objects, kernel handles); empty elsewhere.
+    // The process's window-system objects on Windows (GDI objects, USER
+    // objects, kernel handles), counted by the system or, under wine, probed;
+    // empty elsewhere.
     static std::string resourceCounts();
 
 private:
