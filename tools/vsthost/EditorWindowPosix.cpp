@@ -5,6 +5,8 @@ namespace vsthost {
 
 Picture captureWindow(void*, int, int) { return Picture(); }
 
+Picture readWindow(void*, int, int) { return Picture(); }
+
 bool showEditor(Effect& effect, const std::string& screenshot, std::string& error) {
     (void)effect;
     (void)screenshot;
