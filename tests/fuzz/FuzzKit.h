@@ -38,8 +38,10 @@ void require(bool condition, const char* message);
 
 // Each slot's bytes, slot 1 first, found from the slot sizes alone.
 std::vector<Bytes> slotContents(FuzzSynth& kit);
-// Every slot but number `except` still holds the bytes it held before.
-void requireSlotsKept(const std::vector<Bytes>& before, FuzzSynth& kit, int except);
+// Every slot but number `except` still holds the bytes it held before, but
+// slot `left`, one a pad has just moved away from: that one goes when no pad
+// plays it any more, and is kept while one does.
+void requireSlotsKept(const std::vector<Bytes>& before, FuzzSynth& kit, int except, int left = 0);
 
 // Slot sizes add up to the image, the image is allocated at its size, every
 // non-empty slot sits where the sizes say, every played slot's header agrees

@@ -53,8 +53,9 @@ void exercise(const uint8_t* data, size_t size) {
     // Loads and removals on whatever slots the block brought along.
     const int pad = static_cast<int>(size % kPadCount);
     std::vector<Bytes> slots = slotContents(kit);
+    const int previous = kit.pad(pad).slotNumber;
     if (loadPadSampleBytes(kit.synth(), pad, wav.data(), static_cast<int64_t>(wav.size()), "t.wav") == nullptr)
-        requireSlotsKept(slots, kit, kit.pad(pad).slotNumber);
+        requireSlotsKept(slots, kit, kit.pad(pad).slotNumber, previous);
     checkInvariants(kit);
     const int emptied = (pad + 5) % kPadCount;
     slots = slotContents(kit);

@@ -87,14 +87,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(kit.synth().kit->sampleStore->totalSize == 9372, "removing every pad left slots behind");
 
     // Into a hole before other slots: they move up by the new slot's size
-    // and must keep their bytes.
+    // and must keep their bytes. The fillers go to the three pads after the
+    // fuzzed one, which stays empty until the file arrives.
     FuzzSynth holes;
     static const Bytes fillers[3] = {smallWav(1, 3), smallWav(2, 40), smallWav(3, 17)};
     for (int p = 0; p < 3; ++p)
-        require(loadPadSampleBytes(holes.synth(), 10 + p, fillers[p].data(),
+        require(loadPadSampleBytes(holes.synth(), (pad + 1 + p) % kPadCount, fillers[p].data(),
                                    static_cast<int64_t>(fillers[p].size()), "filler.wav") == nullptr,
                 "a filler was refused");
-    loadPadSample(holes.synth(), 10, "");
+    loadPadSample(holes.synth(), (pad + 1) % kPadCount, "");
     const std::vector<Bytes> slots = slotContents(holes);
     loadPadSampleBytes(holes.synth(), pad, data, static_cast<int64_t>(size), "fuzz.wav");
     checkInvariants(holes);
