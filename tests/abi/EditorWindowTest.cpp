@@ -86,10 +86,8 @@ bool is(const Picture& picture, Point p, Rgb colour) {
 int countColour(const Picture& picture, int left, int top, int right, int bottom, Rgb colour) {
     int count = 0;
     for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) {
-            const Rgb c = colourAt(picture, x, y);
-            if (c.r == colour.r && c.g == colour.g && c.b == colour.b) ++count;
-        }
+        for (int x = left; x < right; ++x)
+            if (is(picture, {x, y}, colour)) ++count;
     return count;
 }
 
@@ -104,10 +102,9 @@ bool sameBox(const Picture& a, const Picture& b, int left, int top, int right, i
 
 int columnX(int pad) { return 4 + 60 * (pad + 1); }
 
-// Rows of a pad column: top and height.
+// Rows of a pad column: their tops, and the volume slider's height.
 constexpr int kNameRow = 2, kNoteRow = 32, kGroupRow = 62, kPanRow = 120, kPitchRow = 178,
               kVolumeRow = 236, kVolumeHeight = 168, kChannelRow = 436;
-constexpr int kKnobSize = 56, kLabelHeight = 28;
 
 // The middle of a 56 x 28 label or a 56 x 56 knob.
 Point labelMiddle(int pad, int row) { return {columnX(pad) + 28, row + 14}; }
