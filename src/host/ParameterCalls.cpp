@@ -60,6 +60,10 @@ VstIntPtr zelVst::callHost(VstInt32 opcode, VstInt32 index, float opt) {
     return audioMaster != nullptr ? audioMaster(&cEffect, opcode, index, 0, nullptr, opt) : 0;
 }
 
+// Reading leaves the editor's cache alone: it holds where a control stands,
+// finer than the steps of a stepped parameter, and a host reads as it is
+// told of each step of a drag; storing the stepped value there would pull
+// the knob back to its step at every move.
 float zelVst::getParameter(VstInt32 index) {
     if (!inRange(index)) return 0.0f;
     if (index == memo.index) {
@@ -68,7 +72,6 @@ float zelVst::getParameter(VstInt32 index) {
     }
     memo.value = describePadParameter(synth, index, memo.text);
     memo.index = index;
-    editorModel().paramValues[index] = memo.value;
     return memo.value;
 }
 

@@ -18,4 +18,8 @@ bool showEditor(Effect& effect, const std::string& screenshot, std::string& erro
 // window must be on screen.
 Picture captureWindow(void* window, int width, int height);
 
+// The pixels a window shows now, without asking it to paint: what its own
+// paints (its timer, the host's idle call) have put there.
+Picture readWindow(void* window, int width, int height);
+
 }  // namespace vsthost

@@ -43,6 +43,8 @@ Picture captureWindow(void* handle, int width, int height) {
     return picture;
 }
 
+Picture readWindow(void*, int, int) { return Picture(); }
+
 bool showEditor(Effect& effect, const std::string& screenshot, std::string& error) {
     ERect* rect = nullptr;
     if ((effect.record()->flags & effFlagsHasEditor) == 0 ||

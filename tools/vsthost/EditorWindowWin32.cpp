@@ -47,8 +47,12 @@ void runUntilClosed() {
 }  // namespace
 
 Picture captureWindow(void* handle, int width, int height) {
+    RedrawWindow(static_cast<HWND>(handle), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    return readWindow(handle, width, height);
+}
+
+Picture readWindow(void* handle, int width, int height) {
     HWND window = static_cast<HWND>(handle);
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     Picture picture;
     picture.width = width;
     picture.height = height;
