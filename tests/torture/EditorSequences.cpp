@@ -49,13 +49,15 @@ TEST_F(EditorTorture, OpenedAndClosedTwoHundredTimesWhileTheAudioRuns) {
     ASSERT_TRUE(open(instance));
     instance.dispatch(effEditClose);
     host.pump();
-    const std::string afterFirst = HostWindow::resourceCounts();
+    const HostWindow::Resources afterFirst = HostWindow::resources();
     for (int cycle = 1; cycle < 200; ++cycle) {
         ASSERT_TRUE(open(instance)) << "opening " << cycle;
         instance.dispatch(effEditClose);
         host.pump();
     }
-    EXPECT_EQ(HostWindow::resourceCounts(), afterFirst) << "window objects left behind";
+    const HostWindow::Resources afterAll = HostWindow::resources();
+    EXPECT_TRUE(afterAll.sameAs(afterFirst))
+        << "window objects left behind: " << afterFirst.text() << " after the first, " << afterAll.text();
     done = true;
     audio.join();
     EXPECT_TRUE(stillHealthy(instance));

@@ -1,5 +1,7 @@
 #include "HostWindow.h"
 
+#include <cstdlib>
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -47,7 +49,7 @@ namespace {
 constexpr int kProbes = 4000;
 
 template <typename Make, typename Index, typename Free>
-long probedInUse(Make make, Index index, Free release) {
+long probeOnce(Make make, Index index, Free release) {
     std::vector<decltype(make())> probes;
     std::vector<long> indices;
     for (int i = 0; i < kProbes; ++i) {
@@ -65,35 +67,69 @@ long probedInUse(Make make, Index index, Free release) {
     return indices.back() / step - kProbes;
 }
 
+// Wine's own threads hold an object now and then for a moment; the least of
+// a few probes is what stays.
+template <typename Make, typename Index, typename Free>
+long probedInUse(Make make, Index index, Free release) {
+    long least = probeOnce(make, index, release);
+    for (int again = 0; again < 4; ++again) {
+        Sleep(5);
+        least = std::min(least, probeOnce(make, index, release));
+    }
+    return least;
+}
+
 long handleIndex(HANDLE handle) { return static_cast<long>(reinterpret_cast<uintptr_t>(handle) >> 2); }
 template <typename Handle>
 long tableIndex(Handle handle) { return static_cast<long>(reinterpret_cast<uintptr_t>(handle) & 0xffff); }
 
+bool countedBySystem() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) != 0; }
+
 long gdiObjects() {
-    if (DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return counted;
+    if (countedBySystem()) return long(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     return probedInUse([] { return CreatePen(PS_SOLID, 1, 0); }, tableIndex<HPEN>,
                        [](HPEN pen) { DeleteObject(pen); });
 }
 
+// Wine's USER table serves every process of the session, so probing it
+// would count the other programs' windows too; this process's own windows,
+// top-level and child, are what an editor could leave behind.
+BOOL CALLBACK countOwnWindow(HWND window, LPARAM count) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId()) ++*reinterpret_cast<long*>(count);
+    return TRUE;
+}
+
+BOOL CALLBACK countWindowFamily(HWND window, LPARAM count) {
+    countOwnWindow(window, count);
+    EnumChildWindows(window, countOwnWindow, count);
+    return TRUE;
+}
+
 long userObjects() {
-    if (DWORD counted = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)) return counted;
-    ACCEL key{FVIRTKEY, VK_F1, 1};
-    return probedInUse([&] { return CreateAcceleratorTableA(&key, 1); }, tableIndex<HACCEL>,
-                       [](HACCEL table) { DestroyAcceleratorTable(table); });
+    if (countedBySystem()) return long(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+    long windows = 0;
+    EnumWindows(countWindowFamily, reinterpret_cast<LPARAM>(&windows));
+    return windows;
 }
 
 long kernelHandles() {
     DWORD counted = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &counted) && counted != 0) return counted;
+    if (GetProcessHandleCount(GetCurrentProcess(), &counted) && counted != 0) return long(counted);
     return probedInUse([] { return CreateEventA(nullptr, FALSE, FALSE, nullptr); }, handleIndex,
                        [](HANDLE event) { CloseHandle(event); });
 }
 
 }  // namespace
 
-std::string HostWindow::resourceCounts() {
-    return "GDI " + std::to_string(gdiObjects()) + ", USER " + std::to_string(userObjects()) + ", handles " +
-           std::to_string(kernelHandles());
+HostWindow::Resources HostWindow::resources() {
+    Resources now;
+    now.probed = !countedBySystem();
+    now.gdi = gdiObjects();
+    now.user = userObjects();
+    now.handles = kernelHandles();
+    return now;
 }
 
 #else
@@ -141,5 +177,16 @@ void HostWindow::pump() {
     nanosleep(&pause, nullptr);
 }
 
-std::string HostWindow::resourceCounts() { return {}; }
+HostWindow::Resources HostWindow::resources() { return {}; }
 #endif
+
+bool HostWindow::Resources::sameAs(const Resources& other) const {
+    const long slack = probed || other.probed ? 2 : 0;
+    return std::labs(gdi - other.gdi) <= slack && std::labs(user - other.user) <= slack &&
+           std::labs(handles - other.handles) <= slack;
+}
+
+std::string HostWindow::Resources::text() const {
+    return "GDI " + std::to_string(gdi) + ", USER " + std::to_string(user) + ", handles " +
+           std::to_string(handles) + (probed ? " (probed)" : "");
+}

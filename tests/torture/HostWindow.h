@@ -20,9 +20,18 @@ public:
     void pump();
 
     // The process's window-system objects on Windows (GDI objects, USER
-    // objects, kernel handles), counted by the system or, under wine, probed;
-    // empty elsewhere.
-    static std::string resourceCounts();
+    // objects, kernel handles), counted by the system or, under wine, which
+    // counts none, probed; all 0 elsewhere.
+    struct Resources {
+        long gdi = 0, user = 0, handles = 0;
+        bool probed = false;
+        // Equal, or within what wine keeps for a moment (a cached device
+        // context, say) when probed: a leak in every one of many openings
+        // shows far beyond that.
+        bool sameAs(const Resources& other) const;
+        std::string text() const;
+    };
+    static Resources resources();
 
 private:
     void* handle = nullptr;
