@@ -1,0 +1,87 @@
+// Eight lanes in AVX2, for the one file built with -mavx2 and entered only
+// after the run-time CPU check. The same operations as Sse2, twice as wide.
+#pragma once
+
+#include <immintrin.h>
+
+#include <cstdint>
+
+namespace {
+
+struct Avx2 {
+    static constexpr int kWidth = 8;
+    using F = __m256;
+    using I = __m256i;
+
+    static F load(const float* p) { return _mm256_loadu_ps(p); }
+    static void store(float* p, F v) { _mm256_storeu_ps(p, v); }
+    static I loadInt(const int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+    static void storeInt(int32_t* p, I v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+    static F splat(float value) { return _mm256_set1_ps(value); }
+    static I splatInt(int32_t value) { return _mm256_set1_epi32(value); }
+
+    static F add(F a, F b) { return _mm256_add_ps(a, b); }
+    static F sub(F a, F b) { return _mm256_sub_ps(a, b); }
+    static F mul(F a, F b) { return _mm256_mul_ps(a, b); }
+
+    // Ordered comparisons are false for NaN, as C++'s > and < are; != is true.
+    static F greater(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_GT_OQ); }
+    static F less(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_LT_OQ); }
+    static F notEqual(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_NEQ_UQ); }
+
+    static F both(F a, F b) { return _mm256_and_ps(a, b); }
+    static F butNot(F unless, F a) { return _mm256_andnot_ps(unless, a); }  // a where not unless
+    static F select(F mask, F yes, F no) { return _mm256_blendv_ps(no, yes, mask); }
+    static bool any(F mask) { return _mm256_movemask_ps(mask) != 0; }
+    static F magnitude(F a) { return _mm256_andnot_ps(_mm256_set1_ps(-0.0f), a); }
+
+    static I truncate(F a) { return _mm256_cvttps_epi32(a); }  // out of range: INT_MIN, as in scalar
+    static F toFloat(I a) { return _mm256_cvtepi32_ps(a); }
+    static I asInt(F a) { return _mm256_castps_si256(a); }
+    static F asFloat(I a) { return _mm256_castsi256_ps(a); }
+    static I bothInt(I a, I b) { return _mm256_and_si256(a, b); }
+    static I selectInt(I mask, I yes, I no) { return _mm256_blendv_epi8(no, yes, mask); }
+    static I minInt(I a, I b) { return _mm256_min_epi32(a, b); }
+    static I maxInt(I a, I b) { return _mm256_max_epi32(a, b); }
+    static I subInt(I a, I b) { return _mm256_sub_epi32(a, b); }
+
+    // Each lane reads its own sample: full 64-bit addresses, four at a time.
+    struct Sources {
+        __m256i low, high;
+    };
+    static Sources sources(const float* const* samples) {
+        return {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(samples)),
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(samples + 4))};
+    }
+    static F gather(const Sources& from, I index) {
+        const __m256i lowOffsets = _mm256_cvtepi32_epi64(_mm256_castsi256_si128(index));
+        const __m256i highOffsets = _mm256_cvtepi32_epi64(_mm256_extracti128_si256(index, 1));
+        const __m256i low = _mm256_add_epi64(from.low, _mm256_slli_epi64(lowOffsets, 2));
+        const __m256i high = _mm256_add_epi64(from.high, _mm256_slli_epi64(highOffsets, 2));
+        const __m128 lowValues = _mm256_i64gather_ps(static_cast<const float*>(nullptr), low, 1);
+        const __m128 highValues = _mm256_i64gather_ps(static_cast<const float*>(nullptr), high, 1);
+        return _mm256_insertf128_ps(_mm256_castps128_ps256(lowValues), highValues, 1);
+    }
+
+    // Frames f..f+7 of a tile (lanes within a frame) into eight rows.
+    static void transpose(const float* tile, float* const rows[kWidth], int32_t f) {
+        F r[kWidth], t[kWidth], s[kWidth];
+        for (int i = 0; i < kWidth; ++i) r[i] = load(tile + i * kWidth);
+        for (int i = 0; i < kWidth; i += 2) {
+            t[i] = _mm256_unpacklo_ps(r[i], r[i + 1]);
+            t[i + 1] = _mm256_unpackhi_ps(r[i], r[i + 1]);
+        }
+        for (int i = 0; i < kWidth; i += 4) {
+            s[i] = _mm256_shuffle_ps(t[i], t[i + 2], 0x44);
+            s[i + 1] = _mm256_shuffle_ps(t[i], t[i + 2], 0xEE);
+            s[i + 2] = _mm256_shuffle_ps(t[i + 1], t[i + 3], 0x44);
+            s[i + 3] = _mm256_shuffle_ps(t[i + 1], t[i + 3], 0xEE);
+        }
+        for (int i = 0; i < 4; ++i) {
+            store(rows[i] + f, _mm256_permute2f128_ps(s[i], s[i + 4], 0x20));
+            store(rows[i + 4] + f, _mm256_permute2f128_ps(s[i], s[i + 4], 0x31));
+        }
+    }
+};
+
+}  // namespace
