@@ -16,13 +16,23 @@ bool sameBits(float a, float b) {
     return x == y;
 }
 
-// Whether quantising at bitIndex gives back the very bits of value. A value
+struct Grid {
+    float scale, inverse;
+};
+
+struct Grids {
+    Grid at[kBitIndexCount];
+    Grids() {
+        for (int b = 0; b < kBitIndexCount; ++b) at[b] = {quantScaleFor(b), 1.0f / quantScaleFor(b)};
+    }
+};
+
+// Whether quantising on the grid gives back the very bits of value. A value
 // whose scaled form leaves the int range counts as changed (conservative).
-bool quantiserKeeps(float value, int bitIndex) {
-    const float scale = quantScaleFor(bitIndex);
-    const float scaled = value * scale;
+bool quantiserKeeps(float value, const Grid& grid) {
+    const float scaled = value * grid.scale;
     if (!(scaled > -kIntRange && scaled < kIntRange)) return false;
-    return sameBits(quantise(value, scale, 1.0f / scale), value);
+    return sameBits(quantise(value, grid.scale, grid.inverse), value);
 }
 
 // For one value the depths that keep it form a run: enough fractional bits,
@@ -30,11 +40,12 @@ bool quantiserKeeps(float value, int bitIndex) {
 // and -0 keep at no depth). So the depths that keep every value are a run
 // too, and each value only has to be tried at the run's two ends.
 uint32_t exactDepths(const float* samples, int32_t frameCount) {
+    static const Grids grids;
     int low = 0, high = kBitIndexCount - 1;
     for (int32_t i = 0; i < frameCount; ++i) {
         const float value = samples[i];
-        while (low <= high && !quantiserKeeps(value, low)) ++low;
-        while (low <= high && !quantiserKeeps(value, high)) --high;
+        while (low <= high && !quantiserKeeps(value, grids.at[low])) ++low;
+        while (low <= high && !quantiserKeeps(value, grids.at[high])) --high;
         if (low > high) return 0;
     }
     return ((2u << high) - 1u) & ~((1u << low) - 1u);
