@@ -127,7 +127,7 @@ void renderGroup(Group& g, float* tile, int32_t frames) {
     const F quantScale = S::load(g.quantScale), quantInverse = S::load(g.quantInverse);
     const F endLimit = S::load(g.endLimit), fadeOutStep = S::splat(g.fadeOutStep);
     const I lastFrame = S::subInt(S::loadInt(g.frameCount), S::splatInt(1));
-    const typename S::Sources sources = S::sources(g.samples);
+    const typename S::Sources sources = S::sources(g.samples, g.sampleOffset, g.nearSamples);
 
     Playback<S> p = loadPlayback<S>(g);
     // What no sounding lane needs now, none can need later in the chunk.

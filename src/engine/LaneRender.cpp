@@ -1,6 +1,7 @@
 #include "engine/LaneRender.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "engine/BitDepth.h"
 #include "engine/PadFilters.h"
@@ -11,7 +12,7 @@ namespace {
 
 using lanes::Group;
 
-// What lanes without a voice, or voices without a sample, read: nothing.
+// What a group whose lanes have no sample reads: nothing.
 const float kSilentFrame[1] = {0.0f};
 
 bool filterOn(const Pad& pad, int slot) {
@@ -91,7 +92,7 @@ void clearLane(Group& g, int l) {
     g.holdRatio[l] = g.holdInverse[l] = g.quantScale[l] = g.quantInverse[l] = 0.0f;
     g.endLimit[l] = -INFINITY;
     g.frameCount[l] = 0;
-    g.samples[l] = kSilentFrame;
+    g.samples[l] = nullptr;
     g.row[l] = lanes::kDiscardRow;
 }
 
@@ -135,10 +136,31 @@ void fillLane(Group& g, int l, const DrumSynth& synth, const Voice& voice, const
     g.quantInverse[l] = 1.0f / g.quantScale[l];
     g.endLimit[l] = endLimit(pad);
     g.frameCount[l] = pad.frameCount;
-    g.samples[l] = pad.samples != nullptr ? pad.samples : kSilentFrame;
+    g.samples[l] = pad.samples;
     g.row[l] = lane.slot;
     for (int f = 0; f < lanes::FilterCount; ++f)
         fillFilter(g.filters[f], l, voiceFilter(voice, f), (lane.filters >> f) & 1u);
+}
+
+// Lanes without a sample read (masked) the first frame of a lane that has
+// one. When every lane's frames lie within 32-bit reach of lane 0's sample,
+// the kernel can read all lanes from that one base.
+void settleSources(Group& g, int width) {
+    const float* fallback = kSilentFrame;
+    for (int l = 0; l < width; ++l)
+        if (g.samples[l] != nullptr) fallback = g.samples[l];
+    for (int l = 0; l < width; ++l)
+        if (g.samples[l] == nullptr) g.samples[l] = fallback;
+    const intptr_t base = reinterpret_cast<intptr_t>(g.samples[0]);
+    g.nearSamples = true;
+    for (int l = 0; l < width; ++l) {
+        const intptr_t bytes = reinterpret_cast<intptr_t>(g.samples[l]) - base;
+        const intptr_t offset = bytes / static_cast<intptr_t>(sizeof(float));
+        const int32_t frames = g.frameCount[l] > 0 ? g.frameCount[l] : 1;
+        g.nearSamples = g.nearSamples && bytes % static_cast<intptr_t>(sizeof(float)) == 0 &&
+                        offset >= INT32_MIN && offset <= static_cast<intptr_t>(INT32_MAX) - frames;
+        g.sampleOffset[l] = g.nearSamples ? static_cast<int32_t>(offset) : 0;
+    }
 }
 
 // Group-wide choices: the most general of its lanes' needs.
@@ -172,6 +194,7 @@ int gatherGroups(DrumSynth& synth, LaneVoice* voices, int count, int width) {
                 clearLane(g, l);
         }
         settleGroup(g, voices + first, members, kit.fadeOutStep);
+        settleSources(g, width);
     }
     return groups;
 }

@@ -45,15 +45,21 @@ struct Avx2 {
     static I maxInt(I a, I b) { return _mm256_max_epi32(a, b); }
     static I subInt(I a, I b) { return _mm256_sub_epi32(a, b); }
 
-    // Each lane reads its own sample: full 64-bit addresses, four at a time.
+    // Each lane reads its own sample: from one base with 32-bit offsets when
+    // the samples lie near each other, else from full 64-bit addresses.
     struct Sources {
+        const float* base;
+        __m256i offsets;
         __m256i low, high;
+        bool near;
     };
-    static Sources sources(const float* const* samples) {
-        return {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(samples)),
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(samples + 4))};
+    static Sources sources(const float* const* samples, const int32_t* offsets, bool near) {
+        return {samples[0], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offsets)),
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(samples)),
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(samples + 4)), near};
     }
     static F gather(const Sources& from, I index) {
+        if (from.near) return _mm256_i32gather_ps(from.base, _mm256_add_epi32(from.offsets, index), 4);
         const __m256i lowOffsets = _mm256_cvtepi32_epi64(_mm256_castsi256_si128(index));
         const __m256i highOffsets = _mm256_cvtepi32_epi64(_mm256_extracti128_si256(index, 1));
         const __m256i low = _mm256_add_epi64(from.low, _mm256_slli_epi64(lowOffsets, 2));
@@ -65,22 +71,24 @@ struct Avx2 {
 
     // Frames f..f+7 of a tile (lanes within a frame) into eight rows.
     static void transpose(const float* tile, float* const rows[kWidth], int32_t f) {
-        F r[kWidth], t[kWidth], s[kWidth];
-        for (int i = 0; i < kWidth; ++i) r[i] = load(tile + i * kWidth);
-        for (int i = 0; i < kWidth; i += 2) {
-            t[i] = _mm256_unpacklo_ps(r[i], r[i + 1]);
-            t[i + 1] = _mm256_unpackhi_ps(r[i], r[i + 1]);
-        }
-        for (int i = 0; i < kWidth; i += 4) {
-            s[i] = _mm256_shuffle_ps(t[i], t[i + 2], 0x44);
-            s[i + 1] = _mm256_shuffle_ps(t[i], t[i + 2], 0xEE);
-            s[i + 2] = _mm256_shuffle_ps(t[i + 1], t[i + 3], 0x44);
-            s[i + 3] = _mm256_shuffle_ps(t[i + 1], t[i + 3], 0xEE);
-        }
-        for (int i = 0; i < 4; ++i) {
-            store(rows[i] + f, _mm256_permute2f128_ps(s[i], s[i + 4], 0x20));
-            store(rows[i + 4] + f, _mm256_permute2f128_ps(s[i], s[i + 4], 0x31));
-        }
+        const F r0 = load(tile), r1 = load(tile + 8), r2 = load(tile + 16), r3 = load(tile + 24);
+        const F r4 = load(tile + 32), r5 = load(tile + 40), r6 = load(tile + 48), r7 = load(tile + 56);
+        const F t0 = _mm256_unpacklo_ps(r0, r1), t1 = _mm256_unpackhi_ps(r0, r1);
+        const F t2 = _mm256_unpacklo_ps(r2, r3), t3 = _mm256_unpackhi_ps(r2, r3);
+        const F t4 = _mm256_unpacklo_ps(r4, r5), t5 = _mm256_unpackhi_ps(r4, r5);
+        const F t6 = _mm256_unpacklo_ps(r6, r7), t7 = _mm256_unpackhi_ps(r6, r7);
+        const F s0 = _mm256_shuffle_ps(t0, t2, 0x44), s1 = _mm256_shuffle_ps(t0, t2, 0xEE);
+        const F s2 = _mm256_shuffle_ps(t1, t3, 0x44), s3 = _mm256_shuffle_ps(t1, t3, 0xEE);
+        const F s4 = _mm256_shuffle_ps(t4, t6, 0x44), s5 = _mm256_shuffle_ps(t4, t6, 0xEE);
+        const F s6 = _mm256_shuffle_ps(t5, t7, 0x44), s7 = _mm256_shuffle_ps(t5, t7, 0xEE);
+        store(rows[0] + f, _mm256_permute2f128_ps(s0, s4, 0x20));
+        store(rows[1] + f, _mm256_permute2f128_ps(s1, s5, 0x20));
+        store(rows[2] + f, _mm256_permute2f128_ps(s2, s6, 0x20));
+        store(rows[3] + f, _mm256_permute2f128_ps(s3, s7, 0x20));
+        store(rows[4] + f, _mm256_permute2f128_ps(s0, s4, 0x31));
+        store(rows[5] + f, _mm256_permute2f128_ps(s1, s5, 0x31));
+        store(rows[6] + f, _mm256_permute2f128_ps(s2, s6, 0x31));
+        store(rows[7] + f, _mm256_permute2f128_ps(s3, s7, 0x31));
     }
 };
 

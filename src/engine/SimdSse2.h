@@ -50,7 +50,7 @@ struct Sse2 {
     struct Sources {
         const float* lane[kWidth];
     };
-    static Sources sources(const float* const* samples) {
+    static Sources sources(const float* const* samples, const int32_t*, bool) {
         return {{samples[0], samples[1], samples[2], samples[3]}};
     }
     static F gather(const Sources& from, I index) {

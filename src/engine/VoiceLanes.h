@@ -43,6 +43,10 @@ struct Group {
     float endLimit[kMaxWidth];  // least float at or past the last frame: the end
     int32_t frameCount[kMaxWidth];
     const float* samples[kMaxWidth];
+    // Each lane's sample as a float offset from the first lane's, when every
+    // lane's frames lie within 32-bit reach of it (nearSamples).
+    int32_t sampleOffset[kMaxWidth];
+    bool nearSamples;
     int32_t row[kMaxWidth];  // the voice slot, or kDiscardRow
     Filter filters[FilterCount];
     float fadeOutStep;
