@@ -6,10 +6,25 @@
 
 constexpr int kBitIndexCount = 23;  // "2bit" to "24bit"
 
-// 2^(b + 1); an index outside the table keeps 23 bits, as "24bit" does.
-inline float quantScaleFor(int bitIndex) {
-    const int bits = (bitIndex >= 0 && bitIndex < kBitIndexCount) ? bitIndex + 1 : 23;
-    return static_cast<float>(1u << bits);
+// The grid of a bit depth: scale 2^(b + 1) and its inverse.
+struct QuantGrid {
+    float scale, inverse;
+};
+
+struct QuantGrids {
+    QuantGrid at[kBitIndexCount];
+    constexpr QuantGrids() : at() {
+        for (int b = 0; b < kBitIndexCount; ++b) {
+            at[b].scale = static_cast<float>(1u << (b + 1));
+            at[b].inverse = 1.0f / at[b].scale;
+        }
+    }
+};
+
+// An index outside the table keeps 23 bits, as "24bit" does.
+inline QuantGrid quantGridFor(int bitIndex) {
+    static constexpr QuantGrids grids;
+    return grids.at[(bitIndex >= 0 && bitIndex < kBitIndexCount) ? bitIndex : kBitIndexCount - 1];
 }
 
 inline float quantise(float value, float scale, float inverse) {

@@ -35,6 +35,10 @@ typename S::F flush(typename S::F x) {
 
 template <class S>
 FilterLanes<S> loadFilter(const Filter& f) {
+    if (!f.any) {  // never run: its fields were not filled
+        const typename S::F zero = S::splat(0.0f);
+        return {zero, zero, zero, zero, zero, zero, zero, zero, zero, zero, zero, zero};
+    }
     // x1 always holds an input that was flushed already; flushing is idempotent.
     return {S::load(f.b0),  S::load(f.b1),  S::load(f.b2), S::load(f.a1),
             S::load(f.a2),  S::load(f.mix), S::load(f.dry), flush<S>(S::load(f.x1)),
@@ -49,6 +53,7 @@ void keepWhere(typename S::F mask, float* field, typename S::F value) {
 
 template <class S>
 void storeFilter(Filter& f, const FilterLanes<S>& lanes) {
+    if (!f.any) return;
     keepWhere<S>(lanes.on, f.x1, lanes.x1);
     keepWhere<S>(lanes.on, f.x2, lanes.x2);
     keepWhere<S>(lanes.on, f.y1, lanes.y1);

@@ -60,28 +60,68 @@ struct LaneVoice {
     uint8_t filters;  // bit f: the pad runs filter f
     bool quantise;
     lanes::Hold hold;
-    bool choked;
-    int key() const {
-        return (filters << 5) | (quantise << 4) | ((2 - static_cast<int>(hold)) << 1) | choked;
-    }
+    int key;
 };
 
 LaneVoice describe(const Voice& voice, int slot) {
     const Pad& pad = *voice.pad;
-    LaneVoice lane{slot, 0, !quantiserIsExact(pad), holdOf(holdShortcut(pad)), voice.fadeOut != 0.0f};
+    LaneVoice lane{slot, 0, !quantiserIsExact(pad), holdOf(holdShortcut(pad)), 0};
     for (int f = 0; f < lanes::FilterCount; ++f)
         if (filterOn(pad, f)) lane.filters |= static_cast<uint8_t>(1u << f);
+    const bool choked = voice.fadeOut != 0.0f;
+    lane.key = (lane.filters << 5) | (lane.quantise << 4) | ((2 - static_cast<int>(lane.hold)) << 1) | choked;
     return lane;
 }
 
-// Stable: equal keys keep their slot order.
-void sortByKey(LaneVoice* voices, int count) {
-    for (int i = 1; i < count; ++i) {
-        const LaneVoice moving = voices[i];
-        int j = i;
-        for (; j > 0 && voices[j - 1].key() > moving.key(); --j) voices[j] = voices[j - 1];
-        voices[j] = moving;
+// Stable (equal keys keep their slot order): one stable split per key bit
+// that differs between the voices, lowest bit first.
+void sortByKey(const LaneVoice* voices, uint8_t* order, int count) {
+    int all = ~0, any = 0;
+    for (int i = 0; i < count; ++i) {
+        order[i] = static_cast<uint8_t>(i);
+        all &= voices[i].key;
+        any |= voices[i].key;
     }
+    const int varying = any & ~all;
+    for (int bit = 0; (varying >> bit) != 0; ++bit) {
+        if (((varying >> bit) & 1) == 0) continue;
+        uint8_t clear[kVoiceCount], set[kVoiceCount];
+        int clearCount = 0, setCount = 0;
+        for (int i = 0; i < count; ++i) {
+            const uint8_t voice = order[i];
+            const int one = (voices[voice].key >> bit) & 1;
+            clear[clearCount] = voice;
+            set[setCount] = voice;
+            clearCount += 1 - one;
+            setCount += one;
+        }
+        for (int i = 0; i < clearCount; ++i) order[i] = clear[i];
+        for (int i = 0; i < setCount; ++i) order[clearCount + i] = set[i];
+    }
+}
+
+// Only for a filter some lane of the group runs: the kernel never reads the
+// others.
+void fillFilter(lanes::Filter& lanesFilter, int l, const Biquad* filter, bool on) {
+    if (!on) {  // zeros: the lane's unused arithmetic stays clear of denormals
+        lanesFilter.b0[l] = lanesFilter.b1[l] = lanesFilter.b2[l] = 0.0f;
+        lanesFilter.a1[l] = lanesFilter.a2[l] = lanesFilter.mix[l] = lanesFilter.dry[l] = 0.0f;
+        lanesFilter.x1[l] = lanesFilter.x2[l] = lanesFilter.y1[l] = lanesFilter.y2[l] = 0.0f;
+        lanesFilter.on[l] = 0;
+        return;
+    }
+    lanesFilter.b0[l] = filter->coef[Biquad::B0][0];
+    lanesFilter.b1[l] = filter->coef[Biquad::B1][0];
+    lanesFilter.b2[l] = filter->coef[Biquad::B2][0];
+    lanesFilter.a1[l] = filter->coef[Biquad::A1][0];
+    lanesFilter.a2[l] = filter->coef[Biquad::A2][0];
+    lanesFilter.mix[l] = filter->mix;
+    lanesFilter.dry[l] = 1.0f - filter->mix;
+    lanesFilter.x1[l] = filter->state[0];
+    lanesFilter.x2[l] = filter->state[1];
+    lanesFilter.y1[l] = filter->state[2];
+    lanesFilter.y2[l] = filter->state[3];
+    lanesFilter.on[l] = -1;
 }
 
 void clearLane(Group& g, int l) {
@@ -94,28 +134,8 @@ void clearLane(Group& g, int l) {
     g.frameCount[l] = 0;
     g.samples[l] = nullptr;
     g.row[l] = lanes::kDiscardRow;
-}
-
-void fillFilter(lanes::Filter& lanesFilter, int l, const Biquad& filter, bool on) {
-    if (!on) {  // zeros: the lane's unused arithmetic stays clear of denormals
-        lanesFilter.b0[l] = lanesFilter.b1[l] = lanesFilter.b2[l] = 0.0f;
-        lanesFilter.a1[l] = lanesFilter.a2[l] = lanesFilter.mix[l] = lanesFilter.dry[l] = 0.0f;
-        lanesFilter.x1[l] = lanesFilter.x2[l] = lanesFilter.y1[l] = lanesFilter.y2[l] = 0.0f;
-        lanesFilter.on[l] = 0;
-        return;
-    }
-    lanesFilter.b0[l] = filter.coef[Biquad::B0][0];
-    lanesFilter.b1[l] = filter.coef[Biquad::B1][0];
-    lanesFilter.b2[l] = filter.coef[Biquad::B2][0];
-    lanesFilter.a1[l] = filter.coef[Biquad::A1][0];
-    lanesFilter.a2[l] = filter.coef[Biquad::A2][0];
-    lanesFilter.mix[l] = filter.mix;
-    lanesFilter.dry[l] = 1.0f - filter.mix;
-    lanesFilter.x1[l] = filter.state[0];
-    lanesFilter.x2[l] = filter.state[1];
-    lanesFilter.y1[l] = filter.state[2];
-    lanesFilter.y2[l] = filter.state[3];
-    lanesFilter.on[l] = -1;
+    for (int f = 0; f < lanes::FilterCount; ++f)
+        if (g.filters[f].any) fillFilter(g.filters[f], l, nullptr, false);
 }
 
 void fillLane(Group& g, int l, const DrumSynth& synth, const Voice& voice, const LaneVoice& lane) {
@@ -132,14 +152,15 @@ void fillLane(Group& g, int l, const DrumSynth& synth, const Voice& voice, const
     g.gain[l] = voice.gain;
     g.holdRatio[l] = pad.holdRatio;
     g.holdInverse[l] = pad.holdInverse;
-    g.quantScale[l] = quantScaleFor(pad.bitIndex);
-    g.quantInverse[l] = 1.0f / g.quantScale[l];
+    const QuantGrid grid = quantGridFor(pad.bitIndex);
+    g.quantScale[l] = grid.scale;
+    g.quantInverse[l] = grid.inverse;
     g.endLimit[l] = endLimit(pad);
     g.frameCount[l] = pad.frameCount;
     g.samples[l] = pad.samples;
     g.row[l] = lane.slot;
     for (int f = 0; f < lanes::FilterCount; ++f)
-        fillFilter(g.filters[f], l, voiceFilter(voice, f), (lane.filters >> f) & 1u);
+        if (g.filters[f].any) fillFilter(g.filters[f], l, &voiceFilter(voice, f), (lane.filters >> f) & 1u);
 }
 
 // Lanes without a sample read (masked) the first frame of a lane that has
@@ -187,13 +208,13 @@ int gatherGroups(DrumSynth& synth, LaneVoice* voices, int count, int width) {
     for (int first = 0; first < count; first += width, ++groups) {
         Group& g = kit.laneWork.groups[groups];
         const int members = count - first < width ? count - first : width;
+        settleGroup(g, voices + first, members, kit.fadeOutStep);
         for (int l = 0; l < width; ++l) {
             if (l < members)
                 fillLane(g, l, synth, kit.voices[voices[first + l].slot], voices[first + l]);
             else
                 clearLane(g, l);
         }
-        settleGroup(g, voices + first, members, kit.fadeOutStep);
         settleSources(g, width);
     }
     return groups;
@@ -242,26 +263,32 @@ int scatterGroups(DrumKit& kit, const LaneVoice* voices, int count, int width) {
     return ended;
 }
 
-}  // namespace
-
-bool lanesCanPlay(const DrumKit& kit) {
-    for (const Voice& voice : kit.voices) {
-        if (voice.pad == nullptr) continue;
-        if (voice.pad->frameCount < 0) return false;
-        for (int f = 0; f < lanes::FilterCount; ++f)
-            if (filterOn(*voice.pad, f) && !singleSection(voiceFilter(voice, f))) return false;
-    }
+// Whether the lanes run all the voice runs: a single filter section without
+// cascade, control signal or chain.
+bool lanesRun(const Voice& voice) {
+    if (voice.pad->frameCount < 0) return false;
+    for (int f = 0; f < lanes::FilterCount; ++f)
+        if (filterOn(*voice.pad, f) && !singleSection(voiceFilter(voice, f))) return false;
     return true;
 }
 
+}  // namespace
+
 int renderVoicesInLanes(DrumSynth& synth, float* const* outputs, int32_t count) {
     DrumKit& kit = *synth.kit;
-    LaneVoice voices[kVoiceCount];
+    LaneVoice found[kVoiceCount];
     int sounding = 0;
-    for (int slot = 0; slot < kVoiceCount; ++slot)
-        if (kit.voices[slot].pad != nullptr) voices[sounding++] = describe(kit.voices[slot], slot);
+    for (int slot = 0; slot < kVoiceCount; ++slot) {
+        const Voice& voice = kit.voices[slot];
+        if (voice.pad == nullptr) continue;
+        if (!lanesRun(voice)) return -1;
+        found[sounding++] = describe(voice, slot);
+    }
     if (sounding == 0) return 0;
-    sortByKey(voices, sounding);
+    uint8_t order[kVoiceCount];
+    sortByKey(found, order, sounding);
+    LaneVoice voices[kVoiceCount];
+    for (int i = 0; i < sounding; ++i) voices[i] = found[order[i]];
 
     const bool wide = kit.renderPath == RenderPath::Lanes8;
     const int width = wide ? 8 : 4;

@@ -7,10 +7,8 @@
 
 #include "engine/DrumSynth.h"
 
-// Whether every sounding voice runs only what the lanes run: a single
-// filter section without cascade, control signal or chain.
-bool lanesCanPlay(const DrumKit& kit);
-
 // Plays and mixes every sounding voice into outputs (already cleared) as the
-// plain chain would, bit for bit. Answers how many voices ended.
+// plain chain would, bit for bit. Answers how many voices ended, or -1,
+// having touched nothing, when a voice runs a filter the lanes do not (a
+// cascade, a control signal or a chain).
 int renderVoicesInLanes(DrumSynth& synth, float* const* outputs, int32_t count);

@@ -58,8 +58,8 @@ int playVoice(DrumSynth& synth, Voice& voice, Pad& pad, int32_t count) {
     const int32_t frameCount = pad.frameCount;
     const double frameLimit = static_cast<double>(frameCount);
     const float holdRatio = pad.holdRatio, holdInverse = pad.holdInverse;
-    const float quantScale = quantScaleFor(pad.bitIndex);
-    const float quantInverse = 1.0f / quantScale;
+    const QuantGrid grid = quantGridFor(pad.bitIndex);
+    const float quantScale = grid.scale, quantInverse = grid.inverse;
     const float fadeOutStep = kit.fadeOutStep;
 
     float pitchFactor = voice.pitchFactor, glideStep = voice.glideStep;
@@ -144,9 +144,7 @@ int renderBlock(DrumSynth& synth, float* const* outputs, int32_t count) {
     int result = playPreview(synth);
     clearOutputs(outputs, count);
 
-    if (kit->renderPath != RenderPath::Plain && lanesCanPlay(*kit))
-        result += renderVoicesInLanes(synth, outputs, count);
-    else
-        result += renderVoicesPlain(synth, outputs, count);
+    const int ended = kit->renderPath != RenderPath::Plain ? renderVoicesInLanes(synth, outputs, count) : -1;
+    result += ended >= 0 ? ended : renderVoicesPlain(synth, outputs, count);
     return result != 0 ? kEditorChanged : 0;
 }

@@ -16,20 +16,9 @@ bool sameBits(float a, float b) {
     return x == y;
 }
 
-struct Grid {
-    float scale, inverse;
-};
-
-struct Grids {
-    Grid at[kBitIndexCount];
-    Grids() {
-        for (int b = 0; b < kBitIndexCount; ++b) at[b] = {quantScaleFor(b), 1.0f / quantScaleFor(b)};
-    }
-};
-
 // Whether quantising on the grid gives back the very bits of value. A value
 // whose scaled form leaves the int range counts as changed (conservative).
-bool quantiserKeeps(float value, const Grid& grid) {
+bool quantiserKeeps(float value, const QuantGrid& grid) {
     const float scaled = value * grid.scale;
     if (!(scaled > -kIntRange && scaled < kIntRange)) return false;
     return sameBits(quantise(value, grid.scale, grid.inverse), value);
@@ -40,12 +29,11 @@ bool quantiserKeeps(float value, const Grid& grid) {
 // and -0 keep at no depth). So the depths that keep every value are a run
 // too, and each value only has to be tried at the run's two ends.
 uint32_t exactDepths(const float* samples, int32_t frameCount) {
-    static const Grids grids;
     int low = 0, high = kBitIndexCount - 1;
     for (int32_t i = 0; i < frameCount; ++i) {
         const float value = samples[i];
-        while (low <= high && !quantiserKeeps(value, grids.at[low])) ++low;
-        while (low <= high && !quantiserKeeps(value, grids.at[high])) --high;
+        while (low <= high && !quantiserKeeps(value, quantGridFor(low))) ++low;
+        while (low <= high && !quantiserKeeps(value, quantGridFor(high))) --high;
         if (low > high) return 0;
     }
     return ((2u << high) - 1u) & ~((1u << low) - 1u);

@@ -24,9 +24,9 @@ std::string falseClaim(const float* samples, int32_t frames, float rate) {
     const SampleShortcuts proof = proveShortcuts(samples, frames, rate);
     for (int b = 0; b < kBitIndexCount; ++b) {
         if (!((proof.exactDepths >> b) & 1u)) continue;
-        const float scale = quantScaleFor(b);
+        const QuantGrid grid = quantGridFor(b);
         for (int32_t i = 0; i < frames; ++i)
-            if (!sameBits(quantise(samples[i], scale, 1.0f / scale), samples[i]))
+            if (!sameBits(quantise(samples[i], grid.scale, grid.inverse), samples[i]))
                 return "bitIndex " + std::to_string(b) + " changes frame " + std::to_string(i);
     }
     for (int r = 0; r < kHoldRateCount; ++r) {
