@@ -234,11 +234,11 @@ int gatherMix(DrumKit& kit, float* const* outputs) {
 }
 
 // Back into the voices; a voice that ended frees its slot, as playVoice does.
-int scatterGroups(DrumKit& kit, const LaneVoice* voices, int count, int width) {
+int scatterGroups(DrumKit& kit, const LaneVoice* voices, int count, unsigned width) {
     int ended = 0;
     for (int i = 0; i < count; ++i) {
-        const Group& g = kit.laneWork.groups[i / width];
-        const int l = i % width;
+        const unsigned l = i & (width - 1);  // width is 4 or 8: a mask and a shift
+        const Group& g = kit.laneWork.groups[i >> (width == 8 ? 3 : 2)];
         Voice& voice = kit.voices[voices[i].slot];
         voice.position = g.position[l];
         voice.pitchFactor = g.pitchFactor[l];
@@ -291,7 +291,7 @@ int renderVoicesInLanes(DrumSynth& synth, float* const* outputs, int32_t count) 
     for (int i = 0; i < sounding; ++i) voices[i] = found[order[i]];
 
     const bool wide = kit.renderPath == RenderPath::Lanes8;
-    const int width = wide ? 8 : 4;
+    const unsigned width = wide ? 8 : 4;
     lanes::Job job{&kit.laneWork, gatherGroups(synth, voices, sounding, width), gatherMix(kit, outputs), count};
     if (wide)
         lanes::renderAvx2(job);
