@@ -73,7 +73,7 @@ uint32_t sampleWord(Lcg& rng, int kind, int shape, int i, int frames) {
     if (shape == 0)
         value = static_cast<int64_t>(static_cast<int32_t>(rng.next())) >> (32 - bits);
     else if (shape == 1)
-        value = static_cast<int64_t>(std::round(tone * 16.0)) << (bits - 5);  // 4 bits of depth
+        value = static_cast<int64_t>(std::round(tone * 16.0)) * (int64_t(1) << (bits - 5));  // 4 bits of depth
     else
         value = static_cast<int64_t>(tone * top);
     if (width == 1) value += 128;  // 8-bit samples are unsigned
@@ -139,6 +139,13 @@ void addSettings(Lcg& rng, LaneCase& c) {
 
 int16_t randomKey(Lcg& rng) { return static_cast<int16_t>(36 + rng.below(22)); }
 
+void addBurst(Lcg& rng, LaneCase& c, int64_t frame) {
+    for (int n = 0; n < 40; ++n) {
+        const int16_t key = randomKey(rng);
+        c.song.push_back({frame, SongEvent::NoteOn, key, static_cast<int16_t>(1 + rng.below(127)), 0, 0.0f, {}});
+    }
+}
+
 void addSong(Lcg& rng, LaneCase& c, int64_t frames) {
     int64_t frame = 0;
     while (frame < frames) {
@@ -146,11 +153,8 @@ void addSong(Lcg& rng, LaneCase& c, int64_t frames) {
         frame += gap < 30 ? 0 : gap < 70 ? rng.below(300) : rng.below(4000);
         SongEvent e{frame, SongEvent::NoteOn, randomKey(rng), static_cast<int16_t>(1 + rng.below(127)), 0, 0.0f, {}};
         const int kind = rng.below(100);
-        if (kind < 8) {  // a burst: every voice taken, and more
-            for (int n = 0; n < 40; ++n) {
-                e.key = randomKey(rng);
-                c.song.push_back(e);
-            }
+        if (kind < 8 || c.song.empty()) {  // a burst: every voice taken, and more
+            addBurst(rng, c, frame);
             continue;
         }
         if (kind < 14) e.kind = SongEvent::NoteOff;

@@ -13,7 +13,7 @@
 #include "engine/Kit.h"
 
 #ifndef ZEL_LANE_CASES
-#define ZEL_LANE_CASES 300
+#define ZEL_LANE_CASES 200
 #endif
 
 namespace {
