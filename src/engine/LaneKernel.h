@@ -13,6 +13,10 @@
 
 #include "engine/VoiceLanes.h"
 
+// The per-frame helpers must melt into the frame loop so that the state
+// stays in registers; the compiler left alone may call them instead.
+#define ZEL_LANE_INLINE inline __attribute__((always_inline))
+
 namespace {
 
 using lanes::Filter;
@@ -29,7 +33,7 @@ struct FilterLanes {
 
 // Tiny values become zero, exactly as a voice's filter cuts them.
 template <class S>
-typename S::F flush(typename S::F x) {
+ZEL_LANE_INLINE typename S::F flush(typename S::F x) {
     return S::butNot(S::less(S::magnitude(x), S::splat(kDenormalFloor)), x);
 }
 
@@ -63,7 +67,7 @@ void storeFilter(Filter& f, const FilterLanes<S>& lanes) {
 // One sample through one section; lanes whose pad does not run the filter
 // pass their input through untouched.
 template <class S>
-typename S::F runFilter(FilterLanes<S>& f, typename S::F in, bool all) {
+ZEL_LANE_INLINE typename S::F runFilter(FilterLanes<S>& f, typename S::F in, bool all) {
     using F = typename S::F;
     const F x = flush<S>(in);
     const F y1 = flush<S>(f.y1);
@@ -79,7 +83,7 @@ typename S::F runFilter(FilterLanes<S>& f, typename S::F in, bool all) {
 }
 
 template <class S, Hold kHold>
-typename S::I heldIndex(typename S::I k, typename S::F ratio, typename S::F inverse, typename S::I lastFrame) {
+ZEL_LANE_INLINE typename S::I heldIndex(typename S::I k, typename S::F ratio, typename S::F inverse, typename S::I lastFrame) {
     using F = typename S::F;
     using I = typename S::I;
     if (kHold == Hold::Identity) return k;

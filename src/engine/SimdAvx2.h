@@ -60,7 +60,7 @@ struct Avx2 {
         for (int l = 0; l < kWidth; ++l) from.lane[l] = samples[l];
         return from;
     }
-    static F gather(const Sources& from, I index) {
+    __attribute__((always_inline)) static F gather(const Sources& from, I index) {
         alignas(32) int32_t k[kWidth];
         __m128 low, high;
         if (from.near) {
@@ -78,7 +78,7 @@ struct Avx2 {
     }
 
     // Frames f..f+7 of a tile (lanes within a frame) into eight rows.
-    static void transpose(const float* tile, float* const rows[kWidth], int32_t f) {
+    __attribute__((always_inline)) static void transpose(const float* tile, float* const rows[kWidth], int32_t f) {
         const F r0 = load(tile), r1 = load(tile + 8), r2 = load(tile + 16), r3 = load(tile + 24);
         const F r4 = load(tile + 32), r5 = load(tile + 40), r6 = load(tile + 48), r7 = load(tile + 56);
         const F t0 = _mm256_unpacklo_ps(r0, r1), t1 = _mm256_unpackhi_ps(r0, r1);

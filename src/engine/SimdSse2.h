@@ -53,14 +53,14 @@ struct Sse2 {
     static Sources sources(const float* const* samples, const int32_t*, bool) {
         return {{samples[0], samples[1], samples[2], samples[3]}};
     }
-    static F gather(const Sources& from, I index) {
+    __attribute__((always_inline)) static F gather(const Sources& from, I index) {
         alignas(16) int32_t k[kWidth];
         _mm_store_si128(reinterpret_cast<__m128i*>(k), index);
         return _mm_setr_ps(from.lane[0][k[0]], from.lane[1][k[1]], from.lane[2][k[2]], from.lane[3][k[3]]);
     }
 
     // Frames f..f+3 of a tile (lanes within a frame) into four rows.
-    static void transpose(const float* tile, float* const rows[kWidth], int32_t f) {
+    __attribute__((always_inline)) static void transpose(const float* tile, float* const rows[kWidth], int32_t f) {
         F r0 = load(tile), r1 = load(tile + 4), r2 = load(tile + 8), r3 = load(tile + 12);
         _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
         store(rows[0] + f, r0);
