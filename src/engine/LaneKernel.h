@@ -119,9 +119,18 @@ void keepEnded(Group& g, typename S::F ended, const Playback<S>& p) {
     keepWhere<S>(ended, g.smooth, p.smooth);
 }
 
+// After a chunk: what the sounding lanes changed. Lanes that ended keep what
+// keepEnded stored for them.
 template <class S>
-void storePlayback(Group& g, const Playback<S>& p) {
-    keepEnded<S>(g, p.sounding, p);
+void storePlayback(Group& g, const Playback<S>& p, bool gliding, bool choking, bool rising) {
+    keepWhere<S>(p.sounding, g.position, p.position);
+    keepWhere<S>(p.sounding, g.smooth, p.smooth);
+    if (gliding) {
+        keepWhere<S>(p.sounding, g.pitchFactor, p.pitchFactor);
+        keepWhere<S>(p.sounding, g.glideStep, p.glideStep);
+    }
+    if (choking) keepWhere<S>(p.sounding, g.fadeOut, p.fadeOut);
+    if (rising) keepWhere<S>(p.sounding, g.fadeIn, p.fadeIn);
     S::storeInt(g.sounding, S::asInt(p.sounding));
 }
 
@@ -193,7 +202,7 @@ void renderGroup(Group& g, float* tile, int32_t frames) {
         S::store(tile + i * S::kWidth, out);
     }
 
-    storePlayback<S>(g, p);
+    storePlayback<S>(g, p, gliding, choking, rising);
     storeFilter<S>(g.filters[lanes::LowCut], low);
     storeFilter<S>(g.filters[lanes::Mid], mid);
     storeFilter<S>(g.filters[lanes::HighCut], high);
