@@ -38,7 +38,7 @@ ZEL_LANE_INLINE typename S::F flush(typename S::F x) {
 }
 
 template <class S>
-FilterLanes<S> loadFilter(const Filter& f) {
+ZEL_LANE_INLINE FilterLanes<S> loadFilter(const Filter& f) {
     if (!f.any) {  // never run: its fields were not filled
         const typename S::F zero = S::splat(0.0f);
         return {zero, zero, zero, zero, zero, zero, zero, zero, zero, zero, zero, zero};
@@ -103,7 +103,7 @@ struct Playback {
 };
 
 template <class S>
-Playback<S> loadPlayback(const Group& g) {
+ZEL_LANE_INLINE Playback<S> loadPlayback(const Group& g) {
     return {S::load(g.position), S::load(g.pitchFactor), S::load(g.glideStep), S::load(g.fadeIn),
             S::load(g.fadeOut),  S::load(g.smooth),      S::asFloat(S::loadInt(g.sounding))};
 }
@@ -134,68 +134,105 @@ void storePlayback(Group& g, const Playback<S>& p, bool gliding, bool choking, b
     S::storeInt(g.sounding, S::asInt(p.sounding));
 }
 
+// A group's fixed values for the span.
+template <class S>
+struct Constants {
+    typename S::F step, fadeInStep, gain, holdRatio, holdInverse, quantScale, quantInverse, endLimit, fadeOutStep;
+    typename S::I lastFrame;
+    typename S::Sources sources;
+};
+
+template <class S>
+ZEL_LANE_INLINE Constants<S> loadConstants(const Group& g) {
+    return {S::load(g.step),         S::load(g.fadeInStep),   S::load(g.gain),
+            S::load(g.holdRatio),    S::load(g.holdInverse),  S::load(g.quantScale),
+            S::load(g.quantInverse), S::load(g.endLimit),     S::splat(g.fadeOutStep),
+            S::subInt(S::loadInt(g.frameCount), S::splatInt(1)),
+            S::sources(g.samples, g.sampleOffset, g.nearSamples)};
+}
+
+// Lanes that ended keep their state as it is now and sound no more.
+template <class S>
+ZEL_LANE_INLINE void endWhere(Group& g, typename S::F ended, Playback<S>& p) {
+    if (!S::any(ended)) return;
+    keepEnded<S>(g, ended, p);
+    p.sounding = S::butNot(ended, p.sounding);
+}
+
+// pitchFactor -= glideStep while it glides; the glide stops at 1.
+template <class S>
+ZEL_LANE_INLINE void glide(Playback<S>& p) {
+    const typename S::F zero = S::splat(0.0f), one = S::splat(1.0f);
+    const typename S::F moving = S::notEqual(p.glideStep, zero);
+    p.pitchFactor = S::select(moving, S::sub(p.pitchFactor, p.glideStep), p.pitchFactor);
+    const typename S::F landed = S::butNot(S::greater(p.pitchFactor, one), moving);
+    p.glideStep = S::butNot(landed, p.glideStep);
+}
+
+// The next position; a lane whose position is no longer inside its sample ends.
+template <class S>
+ZEL_LANE_INLINE void advance(Group& g, const Constants<S>& c, Playback<S>& p) {
+    p.position = S::add(p.position, S::mul(c.step, p.pitchFactor));
+    const typename S::F inside =
+        S::both(S::greater(p.position, S::splat(-1.0f)), S::less(p.position, c.endLimit));
+    endWhere<S>(g, S::butNot(inside, p.sounding), p);
+}
+
+// The held sample value, quantised (unless proven exact); lanes that no
+// longer sound read their sample's first frame.
+template <class S, Hold kHold, bool kQuantise>
+ZEL_LANE_INLINE typename S::F read(const Constants<S>& c, const Playback<S>& p) {
+    const typename S::I k = S::truncate(p.position);
+    const typename S::I held = heldIndex<S, kHold>(k, c.holdRatio, c.holdInverse, c.lastFrame);
+    const typename S::F v = S::gather(c.sources, S::bothInt(held, S::asInt(p.sounding)));
+    if (!kQuantise) return v;
+    return S::mul(S::toFloat(S::truncate(S::mul(v, c.quantScale))), c.quantInverse);
+}
+
+// The choke fade: v * fadeOut, then fadeOut falls; a lane whose fade reaches
+// 0 ends (that value is not written). Answers which lanes fade.
+template <class S>
+ZEL_LANE_INLINE typename S::F chokeFade(Group& g, const Constants<S>& c, Playback<S>& p, typename S::F& v) {
+    const typename S::F zero = S::splat(0.0f);
+    const typename S::F fading = S::notEqual(p.fadeOut, zero);
+    v = S::select(fading, S::mul(v, p.fadeOut), v);
+    p.fadeOut = S::select(fading, S::sub(p.fadeOut, c.fadeOutStep), p.fadeOut);
+    endWhere<S>(g, S::both(p.sounding, S::butNot(S::greater(p.fadeOut, zero), fading)), p);
+    return fading;
+}
+
+// The fade-in rises while below 1, but not while a choke fade runs.
+template <class S>
+ZEL_LANE_INLINE void riseIn(const Constants<S>& c, Playback<S>& p, typename S::F fading) {
+    const typename S::F grows = S::butNot(fading, S::less(p.fadeIn, S::splat(1.0f)));
+    p.fadeIn = S::select(grows, S::add(p.fadeIn, c.fadeInStep), p.fadeIn);
+}
+
 template <class S, Hold kHold, bool kQuantise>
 void renderGroup(Group& g, float* tile, int32_t frames) {
     using F = typename S::F;
-    using I = typename S::I;
-    const F zero = S::splat(0.0f), one = S::splat(1.0f), half = S::splat(0.5f);
-    const F minusOne = S::splat(-1.0f);
-    const F step = S::load(g.step), fadeInStep = S::load(g.fadeInStep), gain = S::load(g.gain);
-    const F holdRatio = S::load(g.holdRatio), holdInverse = S::load(g.holdInverse);
-    const F quantScale = S::load(g.quantScale), quantInverse = S::load(g.quantInverse);
-    const F endLimit = S::load(g.endLimit), fadeOutStep = S::splat(g.fadeOutStep);
-    const I lastFrame = S::subInt(S::loadInt(g.frameCount), S::splatInt(1));
-    const typename S::Sources sources = S::sources(g.samples, g.sampleOffset, g.nearSamples);
-
+    const F zero = S::splat(0.0f), half = S::splat(0.5f);
+    const Constants<S> c = loadConstants<S>(g);
     Playback<S> p = loadPlayback<S>(g);
     // What no sounding lane needs now, none can need later in the chunk.
     const bool gliding = S::any(S::both(p.sounding, S::notEqual(p.glideStep, zero)));
     const bool choking = S::any(S::both(p.sounding, S::notEqual(p.fadeOut, zero)));
-    const bool rising = S::any(S::both(p.sounding, S::less(p.fadeIn, one)));
-
-    FilterLanes<S> low = loadFilter<S>(g.filters[lanes::LowCut]);
-    FilterLanes<S> mid = loadFilter<S>(g.filters[lanes::Mid]);
-    FilterLanes<S> high = loadFilter<S>(g.filters[lanes::HighCut]);
+    const bool rising = S::any(S::both(p.sounding, S::less(p.fadeIn, S::splat(1.0f))));
     const Filter* filters = g.filters;
+    FilterLanes<S> low = loadFilter<S>(filters[lanes::LowCut]);
+    FilterLanes<S> mid = loadFilter<S>(filters[lanes::Mid]);
+    FilterLanes<S> high = loadFilter<S>(filters[lanes::HighCut]);
 
     for (int32_t i = 0; i < frames; ++i) {
-        if (gliding) {
-            const F moving = S::notEqual(p.glideStep, zero);
-            p.pitchFactor = S::select(moving, S::sub(p.pitchFactor, p.glideStep), p.pitchFactor);
-            const F landed = S::butNot(S::greater(p.pitchFactor, one), moving);
-            p.glideStep = S::butNot(landed, p.glideStep);
-        }
-        p.position = S::add(p.position, S::mul(step, p.pitchFactor));
-        const F inside = S::both(S::greater(p.position, minusOne), S::less(p.position, endLimit));
-        const F pastEnd = S::butNot(inside, p.sounding);
-        if (S::any(pastEnd)) {
-            keepEnded<S>(g, pastEnd, p);
-            p.sounding = S::butNot(pastEnd, p.sounding);
-        }
-        const I k = S::truncate(p.position);
-        const I index = S::bothInt(heldIndex<S, kHold>(k, holdRatio, holdInverse, lastFrame), S::asInt(p.sounding));
-        F v = S::gather(sources, index);
-        if (kQuantise) v = S::mul(S::toFloat(S::truncate(S::mul(v, quantScale))), quantInverse);
-
-        F fading = zero;
-        if (choking) {
-            fading = S::notEqual(p.fadeOut, zero);
-            v = S::select(fading, S::mul(v, p.fadeOut), v);
-            p.fadeOut = S::select(fading, S::sub(p.fadeOut, fadeOutStep), p.fadeOut);
-            const F fadedOut = S::both(p.sounding, S::butNot(S::greater(p.fadeOut, zero), fading));
-            if (S::any(fadedOut)) {
-                keepEnded<S>(g, fadedOut, p);
-                p.sounding = S::butNot(fadedOut, p.sounding);
-            }
-        }
-        if (rising) {
-            const F grows = S::butNot(fading, S::less(p.fadeIn, one));
-            p.fadeIn = S::select(grows, S::add(p.fadeIn, fadeInStep), p.fadeIn);
-        }
+        if (gliding) glide<S>(p);
+        advance<S>(g, c, p);
+        F v = read<S, kHold, kQuantise>(c, p);
+        const F fading = choking ? chokeFade<S>(g, c, p, v) : zero;
+        if (rising) riseIn<S>(c, p, fading);
         v = S::mul(v, p.fadeIn);
         p.smooth = S::mul(S::add(v, p.smooth), half);
 
-        F out = S::both(p.sounding, S::mul(p.smooth, gain));
+        F out = S::both(p.sounding, S::mul(p.smooth, c.gain));
         if (filters[lanes::LowCut].any) out = runFilter<S>(low, out, filters[lanes::LowCut].all);
         if (filters[lanes::Mid].any) out = runFilter<S>(mid, out, filters[lanes::Mid].all);
         if (filters[lanes::HighCut].any) out = runFilter<S>(high, out, filters[lanes::HighCut].all);
