@@ -84,6 +84,7 @@ int64_t renderSongOnce(const std::vector<uint8_t>& kit, const std::vector<TimedM
     AudioWriter writer(file, 2, kRate, songEnd + 700 * int64_t(kRate));
     OutputMix mix(writer, false);
     const int64_t frames = renderSong(plugin, messages, songEnd, RenderOptions{kRate, 1024}, mix).frames;
+    mix.flush();
     writer.finish();
     return frames;
 }

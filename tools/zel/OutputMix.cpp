@@ -8,6 +8,7 @@
 namespace {
 
 constexpr int kPairs = kOutputCount / 2;
+constexpr int64_t kFramesPerWrite = 65536;
 
 void interleaveAll(const float* const* outputs, int32_t frames, float* interleaved) {
     for (int32_t f = 0; f < frames; ++f)
@@ -41,10 +42,18 @@ void mixToStereo(const float* const* outputs, int32_t frames, float* interleaved
 
 void OutputMix::write(const float* const* outputs, int32_t frames) {
     const int channels = all ? kOutputCount : 2;
-    interleaved.resize(static_cast<size_t>(frames) * channels);
+    const size_t needed = static_cast<size_t>(gathered + frames) * channels;
+    if (needed > interleaved.size()) interleaved.resize(needed);
+    float* at = interleaved.data() + static_cast<size_t>(gathered) * channels;
     if (all)
-        interleaveAll(outputs, frames, interleaved.data());
+        interleaveAll(outputs, frames, at);
     else
-        mixToStereo(outputs, frames, interleaved.data());
-    writer.write(interleaved.data(), frames);
+        mixToStereo(outputs, frames, at);
+    gathered += frames;
+    if (gathered >= kFramesPerWrite) flush();
+}
+
+void OutputMix::flush() {
+    if (gathered != 0) writer.write(interleaved.data(), gathered);
+    gathered = 0;
 }

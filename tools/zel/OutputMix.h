@@ -1,5 +1,7 @@
 // What `zel render` writes of each block: the 16 outputs as they are, or the
-// 8 pairs mixed into one stereo pair, each side summed in pair order.
+// 8 pairs mixed into one stereo pair, each side summed in pair order. Blocks
+// are gathered into large writes: a system call per block cost more than
+// the mixing.
 #pragma once
 
 #include <cstdint>
@@ -13,11 +15,14 @@ class OutputMix : public RenderSink {
 public:
     OutputMix(AudioWriter& writer, bool allOutputs) : writer(writer), all(allOutputs) {}
     void write(const float* const* outputs, int32_t frames) override;
+    // Writes what is gathered; call before finishing the file.
+    void flush();
 
 private:
     AudioWriter& writer;
     bool all;
     std::vector<float> interleaved;
+    int64_t gathered = 0;  // frames in interleaved
 };
 
 // Frames f of the 16 outputs mixed to stereo into interleaved (2 * frames

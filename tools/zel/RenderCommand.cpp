@@ -48,6 +48,7 @@ RenderResult renderFile(const RenderRequest& request) {
     const RenderResult result =
         renderSong(plugin, timedMessages(song, options.rate), songEnd, options, mix, &bar);
     bar.finish();
+    mix.flush();
     writer.finish();
     output.commit();
     return result;
