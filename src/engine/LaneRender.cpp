@@ -63,14 +63,20 @@ struct LaneVoice {
     int key;
 };
 
-LaneVoice describe(const Voice& voice, int slot) {
+// False when the voice runs what the lanes do not: a filter with a cascade,
+// a control signal or a chain.
+bool describe(const Voice& voice, int slot, LaneVoice& lane) {
     const Pad& pad = *voice.pad;
-    LaneVoice lane{slot, 0, !quantiserIsExact(pad), holdOf(holdShortcut(pad)), 0};
-    for (int f = 0; f < lanes::FilterCount; ++f)
-        if (filterOn(pad, f)) lane.filters |= static_cast<uint8_t>(1u << f);
+    if (pad.frameCount < 0) return false;
+    lane = {slot, 0, !quantiserIsExact(pad), holdOf(holdShortcut(pad)), 0};
+    for (int f = 0; f < lanes::FilterCount; ++f) {
+        if (!filterOn(pad, f)) continue;
+        if (!singleSection(voiceFilter(voice, f))) return false;
+        lane.filters |= static_cast<uint8_t>(1u << f);
+    }
     const bool choked = voice.fadeOut != 0.0f;
     lane.key = (lane.filters << 5) | (lane.quantise << 4) | ((2 - static_cast<int>(lane.hold)) << 1) | choked;
-    return lane;
+    return true;
 }
 
 // Stable (equal keys keep their slot order): one stable split per key bit
@@ -263,15 +269,6 @@ int scatterGroups(DrumKit& kit, const LaneVoice* voices, int count, unsigned wid
     return ended;
 }
 
-// Whether the lanes run all the voice runs: a single filter section without
-// cascade, control signal or chain.
-bool lanesRun(const Voice& voice) {
-    if (voice.pad->frameCount < 0) return false;
-    for (int f = 0; f < lanes::FilterCount; ++f)
-        if (filterOn(*voice.pad, f) && !singleSection(voiceFilter(voice, f))) return false;
-    return true;
-}
-
 }  // namespace
 
 int renderVoicesInLanes(DrumSynth& synth, float* const* outputs, int32_t count) {
@@ -281,8 +278,7 @@ int renderVoicesInLanes(DrumSynth& synth, float* const* outputs, int32_t count) 
     for (int slot = 0; slot < kVoiceCount; ++slot) {
         const Voice& voice = kit.voices[slot];
         if (voice.pad == nullptr) continue;
-        if (!lanesRun(voice)) return -1;
-        found[sounding++] = describe(voice, slot);
+        if (!describe(voice, slot, found[sounding++])) return -1;
     }
     if (sounding == 0) return 0;
     uint8_t order[kVoiceCount];

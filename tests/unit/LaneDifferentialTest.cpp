@@ -7,10 +7,14 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "LaneCases.h"
 #include "engine/Kit.h"
+#include "engine/Notes.h"
+#include "engine/Render.h"
+#include "files/PadSample.h"
 
 #ifndef ZEL_LANE_CASES
 #define ZEL_LANE_CASES 200
@@ -100,6 +104,38 @@ TEST(LaneRender, AWidthTheMachineLacksFallsBackToFour) {
     EXPECT_EQ(supportedRenderPath(RenderPath::Lanes4), RenderPath::Lanes4);
     EXPECT_EQ(supportedRenderPath(RenderPath::Lanes8), cpuRunsAvx2() ? RenderPath::Lanes8 : RenderPath::Lanes4);
     EXPECT_EQ(fastestRenderPath(), supportedRenderPath(RenderPath::Lanes8));
+}
+
+// A cascaded filter is beyond the lanes: such a span goes to the plain chain,
+// whole, and sounds the same.
+TEST(LaneRender, AVoiceTheLanesCannotRunSendsItsSpanToThePlainChain) {
+    std::vector<uint32_t> words(3000);
+    for (size_t i = 0; i < words.size(); ++i) words[i] = static_cast<uint32_t>((i * 7919) & 0xFFFF);
+    const std::vector<uint8_t> wav = wavImage(1, 2, false, 44100, words);
+    std::vector<float> heard[2];
+    for (RenderPath path : {RenderPath::Plain, RenderPath::Lanes4}) {
+        CoreUnderTest core(44100.0f);
+        DrumSynth& synth = core.synth();
+        chooseRenderPath(*synth.kit, path);
+        for (int p = 0; p < 2; ++p) loadPadSampleBytes(synth, p, wav.data(), static_cast<int64_t>(wav.size()), "a.wav");
+        Pad& pad = synth.kit->pads[0];
+        pad.lowCut = 300.0f;
+        pad.lowCutFilter.type = Biquad::HighPassCascade;
+        pad.lowCutFilter.freq = 300.0f;
+        pad.lowCutFilter.design(44100.0f);
+        ASSERT_TRUE(pad.lowCutFilter.flags & Biquad::kCascade);
+        noteEvent(synth, 0x90, pad.note, 100);
+        noteEvent(synth, 0x90, synth.kit->pads[1].note, 90);
+        for (int32_t i = 0; i < synth.blockLength; ++i) synth.kit->scratch[i] = -3.0f;
+        std::vector<float> outputs(16 * 512);
+        float* pointers[16];
+        for (int o = 0; o < 16; ++o) pointers[o] = outputs.data() + o * 512;
+        renderBlock(synth, pointers, 512);
+        EXPECT_NE(synth.kit->scratch[0], -3.0f) << "the plain chain played the span";
+        heard[path == RenderPath::Plain ? 0 : 1] = outputs;
+    }
+    EXPECT_EQ(std::memcmp(heard[0].data(), heard[1].data(), heard[0].size() * sizeof(float)), 0);
+    EXPECT_NE(heard[0][100], 0.0f);
 }
 
 TEST(LaneFuzz, RandomSeedsForAsLongAsTheFuzzersRun) {
