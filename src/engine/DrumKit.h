@@ -5,18 +5,17 @@
 #include <atomic>
 #include <cstdint>
 
+#include "engine/BitDepth.h"
 #include "engine/Pad.h"
+#include "engine/RenderPath.h"
+#include "engine/SampleHold.h"
 #include "engine/Voice.h"
+#include "engine/VoiceLanes.h"
 
 constexpr int kPadCount = 16;
 constexpr int kVoiceCount = 24;
 constexpr int kOutputCount = 16;
 constexpr int kOutputPairCount = 8;
-constexpr int kHoldRateCount = 16;
-constexpr int kBitIndexCount = 23;  // "2bit" to "24bit"
-
-// Rates at which a pad may hold its sample values, indexed by rateIndex.
-extern const float holdRates[kHoldRateCount];
 
 struct SampleStore;
 
@@ -33,4 +32,6 @@ struct DrumKit {
     // Preview notes the editor asks for, played by the next render; -1 = none.
     std::atomic<int8_t> previewOn;
     std::atomic<int8_t> previewOff;
+    RenderPath renderPath;
+    lanes::Workspace laneWork;  // the lane renderer's groups, rows and mix
 };

@@ -75,6 +75,7 @@ DrumKit* createKit(DrumSynth& synth) {
     kit->previewOn = -1;
     kit->previewOff = -1;
     kit->velocityScale = 1.0f / 127.0f;
+    kit->renderPath = fastestRenderPath();
     for (int p = 0; p < kPadCount; ++p) applyPadDefaults(kit->pads[p], p);
     // Voices start free and silent: the block is zeroed.
 
@@ -116,7 +117,11 @@ void setAudioFormat(DrumSynth& synth, float sampleRate, int32_t blockSize) {
     applySampleRate(*kit, sampleRate);
 }
 
+void chooseRenderPath(DrumKit& kit, RenderPath wanted) { kit.renderPath = supportedRenderPath(wanted); }
+
+float holdRatioOf(int rateIndex, float sampleRate) { return holdRates[rateIndex] / sampleRate; }
+
 void updateHoldRatio(Pad& pad) {
-    pad.holdRatio = holdRates[pad.rateIndex] / pad.sampleRate;
+    pad.holdRatio = holdRatioOf(pad.rateIndex, pad.sampleRate);
     pad.holdInverse = 1.0f / pad.holdRatio;
 }

@@ -29,5 +29,9 @@ void applySampleRate(DrumKit& kit, float sampleRate);
 // rate.
 void setAudioFormat(DrumSynth& synth, float sampleRate, int32_t blockSize);
 
+// Plays the kit's voices through wanted, or the widest path this machine
+// runs below it.
+void chooseRenderPath(DrumKit& kit, RenderPath wanted);
+
 // holdRates[rateIndex] / sampleRate and its inverse, after either changed.
 void updateHoldRatio(Pad& pad);

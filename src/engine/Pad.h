@@ -8,6 +8,7 @@
 
 #include "engine/Biquad.h"
 #include "engine/NoteActivity.h"
+#include "engine/SampleShortcuts.h"
 
 // The persistent part. Its 576 bytes are stored in every patch and host
 // chunk, so their layout is a file format.
@@ -65,6 +66,7 @@ struct Pad : PadSettings {
     int32_t slotOffset;   // offset of the slot numbered after this pad
     int32_t activity;     // kHeldActivity per held key + 1 per sounding voice
     uint8_t polarityCount;
+    SampleShortcuts shortcuts;  // proven for the sample when it was switched in
     // The activity as the editor shows it, published after every change.
     std::atomic<NoteActivity> shownActivity;
 };

@@ -5,6 +5,12 @@
 
 #include "engine/Pad.h"
 
+// Whether a voice of the pad runs each section: the settings at their ends
+// switch it off.
+inline bool lowCutOn(const Pad& pad) { return pad.lowCut > 10.0f; }
+inline bool midBandOn(const Pad& pad) { return pad.midFreq > 10.0f; }
+inline bool highCutOn(const Pad& pad) { return pad.highCut < 30000.0f; }
+
 void designLowCut(Pad& pad, float sampleRate);
 void designMidBand(Pad& pad, float sampleRate);
 void designHighCut(Pad& pad, float sampleRate);

@@ -2,8 +2,13 @@
 
 #include <cstring>
 
+#include "engine/BitDepth.h"
+#include "engine/LaneRender.h"
 #include "engine/MidiStatus.h"
 #include "engine/Notes.h"
+#include "engine/PadFilters.h"
+#include "engine/PanGains.h"
+#include "engine/SampleHold.h"
 
 namespace {
 
@@ -30,24 +35,11 @@ int playPreview(DrumSynth& synth) {
     return 0;
 }
 
-// The sample index the rate reduction holds: the value changes only when
-// k * holdRatio crosses an integer, as if sampled at the hold rate. Guarded
-// against the int range and the sample's end, which rounding can touch.
-inline int32_t heldIndex(int32_t k, float holdRatio, float holdInverse, int32_t frameCount) {
-    const float held = static_cast<float>(k) * holdRatio;
-    if (!(held < 2147483648.0f)) return k;
-    const float source = static_cast<float>(static_cast<int32_t>(held)) * holdInverse;
-    if (!(source < 2147483648.0f)) return k;
-    int32_t index = static_cast<int32_t>(source);
-    if (index >= frameCount) index = frameCount - 1;
-    return index < 0 ? 0 : index;
-}
-
 void mixVoice(float* const* outputs, const float* scratch, const Pad& pad, int32_t count) {
     const int channel = pad.channel;
     if (channel < 0 || channel >= kOutputPairCount) return;
-    const float leftGain = (1.0f - pad.pan) * pad.volume;
-    const float rightGain = pad.pan * pad.volume;
+    const PanGains gains = panGains(pad);
+    const float leftGain = gains.left, rightGain = gains.right;
     float* left = outputs[2 * channel];
     float* right = outputs[2 * channel + 1];
     for (int32_t i = 0; i < count; ++i) {
@@ -66,10 +58,8 @@ int playVoice(DrumSynth& synth, Voice& voice, Pad& pad, int32_t count) {
     const int32_t frameCount = pad.frameCount;
     const double frameLimit = static_cast<double>(frameCount);
     const float holdRatio = pad.holdRatio, holdInverse = pad.holdInverse;
-    // bitIndex b keeps b + 1 fractional bits.
-    const int bits = (pad.bitIndex >= 0 && pad.bitIndex < kBitIndexCount) ? pad.bitIndex + 1 : 23;
-    const float quantScale = static_cast<float>(1u << bits);
-    const float quantInverse = 1.0f / quantScale;
+    const QuantGrid grid = quantGridFor(pad.bitIndex);
+    const float quantScale = grid.scale, quantInverse = grid.inverse;
     const float fadeOutStep = kit.fadeOutStep;
 
     float pitchFactor = voice.pitchFactor, glideStep = voice.glideStep;
@@ -93,7 +83,7 @@ int playVoice(DrumSynth& synth, Voice& voice, Pad& pad, int32_t count) {
         }
         const int32_t k = static_cast<int32_t>(position);
         const float value = samples[heldIndex(k, holdRatio, holdInverse, frameCount)];
-        float v = static_cast<float>(static_cast<int32_t>(value * quantScale)) * quantInverse;
+        float v = quantise(value, quantScale, quantInverse);
         if (fadeOut != 0.0f) {
             v = v * fadeOut;
             fadeOut -= fadeOutStep;
@@ -121,6 +111,26 @@ int playVoice(DrumSynth& synth, Voice& voice, Pad& pad, int32_t count) {
     return 1;
 }
 
+namespace {
+
+// The reference: each voice in turn through the scratch buffer.
+int renderVoicesPlain(DrumSynth& synth, float* const* outputs, int32_t count) {
+    DrumKit& kit = *synth.kit;
+    int ended = 0;
+    for (Voice& voice : kit.voices) {
+        if (voice.pad == nullptr) continue;
+        Pad& pad = *voice.pad;
+        ended += playVoice(synth, voice, pad, count);
+        if (lowCutOn(pad)) process(&voice.lowCutFilter, kit.scratch, count);
+        if (midBandOn(pad)) process(&voice.midFilter, kit.scratch, count);
+        if (highCutOn(pad)) process(&voice.highCutFilter, kit.scratch, count);
+        mixVoice(outputs, kit.scratch, pad, count);
+    }
+    return ended;
+}
+
+}  // namespace
+
 int renderBlock(DrumSynth& synth, float* const* outputs, int32_t count) {
     if (count <= 0) return 0;
     DrumKit* kit = synth.kit;
@@ -134,14 +144,7 @@ int renderBlock(DrumSynth& synth, float* const* outputs, int32_t count) {
     int result = playPreview(synth);
     clearOutputs(outputs, count);
 
-    for (Voice& voice : kit->voices) {
-        if (voice.pad == nullptr) continue;
-        Pad& pad = *voice.pad;
-        result += playVoice(synth, voice, pad, count);
-        if (pad.lowCut > 10.0f) process(&voice.lowCutFilter, kit->scratch, count);
-        if (pad.midFreq > 10.0f) process(&voice.midFilter, kit->scratch, count);
-        if (pad.highCut < 30000.0f) process(&voice.highCutFilter, kit->scratch, count);
-        mixVoice(outputs, kit->scratch, pad, count);
-    }
+    const int ended = kit->renderPath != RenderPath::Plain ? renderVoicesInLanes(synth, outputs, count) : -1;
+    result += ended >= 0 ? ended : renderVoicesPlain(synth, outputs, count);
     return result != 0 ? kEditorChanged : 0;
 }

@@ -26,6 +26,8 @@ void decodeIntoPad(DrumSynth& synth, int p, bool takeHandshake) {
     const int64_t count = readU32(header + wav::kDataSize) / width;
     const float rate = static_cast<float>(readU32(header + wav::kSampleRate));
     float* fresh = count != 0 ? wav::decodeSamples(header, count) : nullptr;
+    // Proven before the switch, so the audio thread does not wait for it.
+    const SampleShortcuts proof = proveShortcuts(fresh, static_cast<int32_t>(count), rate);
 
     float* old = nullptr;
     {
@@ -37,6 +39,7 @@ void decodeIntoPad(DrumSynth& synth, int p, bool takeHandshake) {
             old = pad.samples;
             pad.samples = fresh;
         }
+        pad.shortcuts = proof;
     }
     std::free(old);
 }

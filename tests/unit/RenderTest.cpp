@@ -146,6 +146,7 @@ TEST(Render, FirstValueIsHalfTheHeldValueTimesGain) {
     const float gain = -(100.0f * (1.0f / 127.0f));
     for (int8_t rateIndex : {15, 11}) {
         TestKit t;
+        chooseRenderPath(t.kit(), RenderPath::Plain);  // its scratch buffer is looked at
         t.placeSample(0, values, 44100.0f);
         setRate(t.pad(0), rateIndex);
         t.noteOn(kBass, 100);
@@ -196,6 +197,7 @@ TEST(Render, ChokedVoiceFadesOverATenthOfASecond) {
 
 TEST(Render, VoiceEndingMidSpanLeavesZerosAndFreesItsSlot) {
     TestKit t;
+    chooseRenderPath(t.kit(), RenderPath::Plain);  // its scratch buffer is looked at
     t.placeSample(0, std::vector<float>(100, 0.5f), 44100.0f);
     t.noteOn(kBass);
     ASSERT_EQ(t.pad(0).activity, 1001);
@@ -234,6 +236,7 @@ TEST(Render, VolumePanAndChannelPlaceTheVoice) {
                           {0.5f, 1.0f, 7, 0.5f, 0.5f}};
     for (const Case& c : cases) {
         TestKit t;
+        chooseRenderPath(t.kit(), RenderPath::Plain);  // its scratch buffer is looked at
         t.placeSample(0, ramp(512, 1024.0f), 44100.0f);
         t.pad(0).pan = c.pan;
         t.pad(0).volume = c.volume;

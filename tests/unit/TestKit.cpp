@@ -19,11 +19,13 @@ TestKit::~TestKit() = default;
 void TestKit::placeSample(int p, const std::vector<float>& values, float sampleRate) {
     Pad& target = pad(p);
     std::free(target.samples);
-    target.samples = static_cast<float*>(std::malloc(sizeof(float) * values.size()));
-    std::memcpy(target.samples, values.data(), sizeof(float) * values.size());
+    // Never an empty buffer: as after a load, a non-null sample holds a frame.
+    target.samples = static_cast<float*>(std::calloc(values.size() + 1, sizeof(float)));
+    if (!values.empty()) std::memcpy(target.samples, values.data(), sizeof(float) * values.size());
     target.frameCount = static_cast<int32_t>(values.size());
     target.sampleRate = sampleRate;
     updateHoldRatio(target);
+    target.shortcuts = proveShortcuts(target.samples, target.frameCount, sampleRate);
 }
 
 int TestKit::render(int32_t count) { return renderBlock(core, outputPointers, count); }

@@ -6,6 +6,7 @@
 #include "DemoKit.h"
 #include "KitFile.h"
 #include "MidiFile.h"
+#include "OutputMix.h"
 #include "PendingFile.h"
 #include "PluginInstance.h"
 #include "ProgressBar.h"
@@ -14,27 +15,6 @@
 #include "files/FileBytes.h"
 
 namespace {
-
-// Writes the 16 outputs as they are, or mixes the 8 pairs into one.
-class OutputMix : public RenderSink {
-public:
-    OutputMix(AudioWriter& writer, bool allOutputs) : writer(writer), all(allOutputs) {}
-
-    void write(const float* const* outputs, int32_t frames) override {
-        const int channels = all ? kOutputCount : 2;
-        interleaved.assign(static_cast<size_t>(frames) * channels, 0.0f);
-        for (int32_t f = 0; f < frames; ++f) {
-            float* frame = interleaved.data() + static_cast<size_t>(f) * channels;
-            for (int o = 0; o < kOutputCount; ++o) frame[all ? o : o % 2] += outputs[o][f];
-        }
-        writer.write(interleaved.data(), frames);
-    }
-
-private:
-    AudioWriter& writer;
-    bool all;
-    std::vector<float> interleaved;
-};
 
 MidiSong readSong(const std::string& path) {
     MidiSong song;
@@ -68,6 +48,7 @@ RenderResult renderFile(const RenderRequest& request) {
     const RenderResult result =
         renderSong(plugin, timedMessages(song, options.rate), songEnd, options, mix, &bar);
     bar.finish();
+    mix.flush();
     writer.finish();
     output.commit();
     return result;

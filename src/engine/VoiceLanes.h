@@ -1,0 +1,83 @@
+// Voices side by side in SIMD lanes: the plain records the lane kernels work
+// on. A group holds up to eight voices, one per lane, each field an array
+// over the lanes. LaneRender fills the groups from the voices for one span
+// and writes them back after it; a kernel (LanesSse2.cpp, 4 lanes, or
+// LanesAvx2.cpp, 8 lanes) renders them and mixes the voices in slot order.
+//
+// Kept free of inline functions: the AVX2 kernel includes it, and an inline
+// function compiled there could be the copy every other file links to.
+#pragma once
+
+#include <cstdint>
+
+namespace lanes {
+
+constexpr int kMaxWidth = 8;
+constexpr int kVoices = 24;
+constexpr int kMaxGroups = kVoices / 4;
+constexpr int kChunk = 128;  // frames each group renders before the mix
+constexpr int kDiscardRow = kVoices;  // where the lanes without a voice go
+
+enum class Hold : uint8_t { Guarded, Unguarded, Identity };
+
+// One biquad section per lane, as the voice's filter would run it.
+struct Filter {
+    float b0[kMaxWidth], b1[kMaxWidth], b2[kMaxWidth], a1[kMaxWidth], a2[kMaxWidth];
+    float mix[kMaxWidth], dry[kMaxWidth];
+    float x1[kMaxWidth], x2[kMaxWidth], y1[kMaxWidth], y2[kMaxWidth];
+    int32_t on[kMaxWidth];  // -1: the pad runs this filter; 0: it passes the signal as is
+    bool any, all;
+};
+
+enum FilterSlot { LowCut, Mid, HighCut, FilterCount };
+
+struct Group {
+    // Playback state, written back to the voices after the span.
+    float position[kMaxWidth], pitchFactor[kMaxWidth], glideStep[kMaxWidth];
+    float fadeIn[kMaxWidth], fadeOut[kMaxWidth], smooth[kMaxWidth];
+    int32_t sounding[kMaxWidth];  // -1 until the voice ends
+    // Fixed for the span.
+    float step[kMaxWidth], fadeInStep[kMaxWidth], gain[kMaxWidth];
+    float holdRatio[kMaxWidth], holdInverse[kMaxWidth];
+    float quantScale[kMaxWidth], quantInverse[kMaxWidth];
+    float endLimit[kMaxWidth];  // least float at or past the last frame: the end
+    int32_t frameCount[kMaxWidth];
+    const float* samples[kMaxWidth];
+    // Each lane's sample as a float offset from the first lane's, when every
+    // lane's frames lie within 32-bit reach of it (nearSamples).
+    int32_t sampleOffset[kMaxWidth];
+    bool nearSamples;
+    int32_t row[kMaxWidth];  // the voice slot, or kDiscardRow
+    Filter filters[FilterCount];
+    float fadeOutStep;
+    Hold hold;
+    bool quantise;
+};
+
+// One voice's share of the mix: its row into its output pair.
+struct MixVoice {
+    int32_t row;
+    float* left;
+    float* right;
+    float leftGain, rightGain;
+};
+
+struct Workspace {
+    Group groups[kMaxGroups];
+    MixVoice mix[kVoices];
+    float rows[kVoices + 1][kChunk];
+    float tile[kChunk * kMaxWidth];  // one group's chunk, lane by lane within a frame
+};
+
+// One span for a kernel: the groups, and the voices to mix in slot order.
+struct Job {
+    Workspace* work;
+    int groupCount;
+    int mixCount;
+    int32_t count;
+};
+
+void renderSse2(Job& job);
+void renderAvx2(Job& job);
+
+}  // namespace lanes

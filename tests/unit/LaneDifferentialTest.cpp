@@ -1,0 +1,155 @@
+// The lane renderer held to the plain chain, bit for bit, over random kits,
+// settings, songs and host blocks, at both widths: every span's outputs and
+// answer, and every voice and pad after it. `make fuzz` plays random seeds
+// for as long as the fuzzers run (LANE_FUZZ set; FUZZ_SECONDS, 20 by default).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "LaneCases.h"
+#include "engine/Kit.h"
+#include "engine/Notes.h"
+#include "engine/Render.h"
+#include "files/PadSample.h"
+
+#ifndef ZEL_LANE_CASES
+#define ZEL_LANE_CASES 200
+#endif
+
+namespace {
+
+// What the cases covered, so that a generator gone quiet cannot pass.
+struct Coverage {
+    int64_t voiceFrames = 0;
+    int fullSpans = 0;   // all 24 voices sounding
+    int endings = 0;     // spans in which a voice ended
+};
+
+int sounding(const DrumKit& kit) {
+    int count = 0;
+    for (const Voice& voice : kit.voices) count += voice.pad != nullptr;
+    return count;
+}
+
+// Marks the scratch buffer, which only the plain chain writes.
+void markScratch(LanePlayer& player) {
+    DrumSynth& synth = player.synth();
+    for (int32_t i = 0; i < synth.blockLength; ++i) synth.kit->scratch[i] = -3.0f;
+}
+
+bool scratchUntouched(LanePlayer& player) {
+    DrumSynth& synth = player.synth();
+    for (int32_t i = 0; i < synth.blockLength; ++i)
+        if (synth.kit->scratch[i] != -3.0f) return false;
+    return true;
+}
+
+std::vector<RenderPath> lanePaths() {
+    std::vector<RenderPath> paths = {RenderPath::Lanes4};
+    if (cpuRunsAvx2()) paths.push_back(RenderPath::Lanes8);
+    return paths;
+}
+
+// Plays one case through the plain chain and every lane width in lockstep;
+// answers the first difference, or "".
+std::string playCase(uint32_t seed, Coverage& coverage) {
+    const LaneCase c = makeLaneCase(seed);
+    LanePlayer plain(c, RenderPath::Plain);
+    std::vector<std::unique_ptr<LanePlayer>> lanes;
+    for (RenderPath path : lanePaths()) {
+        lanes.emplace_back(new LanePlayer(c, path));
+        if (lanes.back()->synth().kit->renderPath != path) return "the kit refused its render path";
+        markScratch(*lanes.back());
+    }
+    for (int span = 0;; ++span) {
+        const int before = sounding(*plain.synth().kit);
+        const bool more = plain.nextSpan();
+        for (auto& player : lanes)
+            if (player->nextSpan() != more) return "the players fell out of step";
+        if (!more) break;
+        coverage.voiceFrames += int64_t(before) * plain.spanLength();
+        coverage.fullSpans += before == kVoiceCount;
+        coverage.endings += plain.answer() != 0 && sounding(*plain.synth().kit) < before;
+        for (auto& player : lanes) {
+            const std::string difference = laneDifference(plain, *player);
+            if (!difference.empty())
+                return "seed " + std::to_string(seed) + ", " +
+                       (player->path() == RenderPath::Lanes8 ? "8" : "4") + " lanes, span " +
+                       std::to_string(span) + ": " + difference;
+        }
+    }
+    for (auto& player : lanes)
+        if (!scratchUntouched(*player)) return "seed " + std::to_string(seed) + ": the plain chain played the lanes' voices";
+    return {};
+}
+
+}  // namespace
+
+TEST(LaneRender, EveryWidthMatchesThePlainChainBitForBit) {
+    Coverage coverage;
+    for (uint32_t seed = 1; seed <= ZEL_LANE_CASES; ++seed) ASSERT_EQ(playCase(seed, coverage), "");
+    std::printf("%lld voice-frames, %d spans with all 24 voices, %d with voices ending\n",
+                static_cast<long long>(coverage.voiceFrames), coverage.fullSpans, coverage.endings);
+    EXPECT_GT(coverage.voiceFrames, int64_t(ZEL_LANE_CASES) * 20000);
+    EXPECT_GT(coverage.fullSpans, ZEL_LANE_CASES / 8);
+    EXPECT_GT(coverage.endings, ZEL_LANE_CASES);
+}
+
+TEST(LaneRender, AWidthTheMachineLacksFallsBackToFour) {
+    EXPECT_EQ(supportedRenderPath(RenderPath::Plain), RenderPath::Plain);
+    EXPECT_EQ(supportedRenderPath(RenderPath::Lanes4), RenderPath::Lanes4);
+    EXPECT_EQ(supportedRenderPath(RenderPath::Lanes8), cpuRunsAvx2() ? RenderPath::Lanes8 : RenderPath::Lanes4);
+    EXPECT_EQ(fastestRenderPath(), supportedRenderPath(RenderPath::Lanes8));
+}
+
+// A cascaded filter is beyond the lanes: such a span goes to the plain chain,
+// whole, and sounds the same.
+TEST(LaneRender, AVoiceTheLanesCannotRunSendsItsSpanToThePlainChain) {
+    std::vector<uint32_t> words(3000);
+    for (size_t i = 0; i < words.size(); ++i) words[i] = static_cast<uint32_t>((i * 7919) & 0xFFFF);
+    const std::vector<uint8_t> wav = wavImage(1, 2, false, 44100, words);
+    std::vector<float> heard[2];
+    for (RenderPath path : {RenderPath::Plain, RenderPath::Lanes4}) {
+        CoreUnderTest core(44100.0f);
+        DrumSynth& synth = core.synth();
+        chooseRenderPath(*synth.kit, path);
+        for (int p = 0; p < 2; ++p) loadPadSampleBytes(synth, p, wav.data(), static_cast<int64_t>(wav.size()), "a.wav");
+        Pad& pad = synth.kit->pads[0];
+        pad.lowCut = 300.0f;
+        pad.lowCutFilter.type = Biquad::HighPassCascade;
+        pad.lowCutFilter.freq = 300.0f;
+        pad.lowCutFilter.design(44100.0f);
+        ASSERT_TRUE(pad.lowCutFilter.flags & Biquad::kCascade);
+        noteEvent(synth, 0x90, pad.note, 100);
+        noteEvent(synth, 0x90, synth.kit->pads[1].note, 90);
+        for (int32_t i = 0; i < synth.blockLength; ++i) synth.kit->scratch[i] = -3.0f;
+        std::vector<float> outputs(16 * 512);
+        float* pointers[16];
+        for (int o = 0; o < 16; ++o) pointers[o] = outputs.data() + o * 512;
+        renderBlock(synth, pointers, 512);
+        EXPECT_NE(synth.kit->scratch[0], -3.0f) << "the plain chain played the span";
+        heard[path == RenderPath::Plain ? 0 : 1] = outputs;
+    }
+    EXPECT_EQ(std::memcmp(heard[0].data(), heard[1].data(), heard[0].size() * sizeof(float)), 0);
+    EXPECT_NE(heard[0][100], 0.0f);
+}
+
+TEST(LaneFuzz, RandomSeedsForAsLongAsTheFuzzersRun) {
+    if (std::getenv("LANE_FUZZ") == nullptr) GTEST_SKIP() << "set LANE_FUZZ (make fuzz does)";
+    const char* seconds = std::getenv("FUZZ_SECONDS");
+    const auto budget = std::chrono::seconds(seconds != nullptr ? std::atoi(seconds) : 20);
+    const auto start = std::chrono::steady_clock::now();
+    auto seed = static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    Coverage coverage;
+    int cases = 0;
+    while (std::chrono::steady_clock::now() - start < budget) {
+        ASSERT_EQ(playCase(seed++, coverage), "");
+        ++cases;
+    }
+    std::printf("%d random cases, %lld voice-frames, all bit-identical\n", cases,
+                static_cast<long long>(coverage.voiceFrames));
+}
