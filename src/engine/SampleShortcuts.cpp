@@ -87,14 +87,14 @@ SampleShortcuts proveShortcuts(const float* samples, int32_t frameCount, float s
 
 HoldShortcut holdShortcut(const Pad& pad) {
     const SampleShortcuts& proof = pad.shortcuts;
-    if (!provenFor(proof, pad)) return HoldShortcut::None;
+    if (!provenFor(proof, pad)) return HoldShortcut::Guarded;
     const int r = pad.rateIndex;
     // The ratios must be the very ones proven: updateHoldRatio derives both.
     if (!sameBits(proof.holdRatio[r], pad.holdRatio) || !sameBits(proof.holdInverse[r], pad.holdInverse))
-        return HoldShortcut::None;
+        return HoldShortcut::Guarded;
     if (proof.identityHolds & (1u << r)) return HoldShortcut::Identity;
     if (proof.unguardedHolds & (1u << r)) return HoldShortcut::Unguarded;
-    return HoldShortcut::None;
+    return HoldShortcut::Guarded;
 }
 
 bool quantiserIsExact(const Pad& pad) {

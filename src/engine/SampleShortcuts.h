@@ -28,7 +28,7 @@ struct SampleShortcuts {
 SampleShortcuts proveShortcuts(const float* samples, int32_t frameCount, float sampleRate);
 
 enum class HoldShortcut : uint8_t {
-    None,       // heldIndex as it stands
+    Guarded,    // heldIndex as it stands, guards and all
     Unguarded,  // trunc(trunc(k * ratio) * inverse): no guard or clamp acts
     Identity,   // frame k itself
 };
