@@ -1,8 +1,12 @@
 // The file dialogs: the editor runs the desktop's dialog program, found on
 // PATH. Here PATH holds only a stand-in of our own that notes how it was
 // called and answers the path the test left for it, or cancels.
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+
+#include <cerrno>
+#include <set>
 
 #include <algorithm>
 #include <filesystem>
@@ -39,15 +43,19 @@ protected:
     void usePath(const std::string& path) { setenv("PATH", path.c_str(), 1); }
 
     // A stand-in dialog program of that name in bin. It uses only the
-    // shell's own commands, so it runs with nothing else on PATH.
-    void installStandIn(const std::string& program) {
+    // shell's own commands, so it runs with nothing else on PATH. It notes
+    // its process id, then answers; or, with wait, sits until it is ended,
+    // as a dialog the user leaves open.
+    void installStandIn(const std::string& program, bool wait = false) {
         const std::string file = dir / ("bin/" + program);
         {
             std::ofstream script(file);
             script << "#!/bin/sh\n"
+                      "printf '%s\\n' $$ > '" << (dir / "pid") << "'\n"
                       "for argument in \"$@\"; do printf '%s\\n' \"$argument\" >> '" << (dir / "calls") << "'; done\n"
-                      "printf '%s\\n' '<end>' >> '" << (dir / "calls") << "'\n"
-                      "if [ -f '" << (dir / "answer") << "' ]; then\n"
+                      "printf '%s\\n' '<end>' >> '" << (dir / "calls") << "'\n";
+            if (wait) script << "read -r never < '" << (dir / "never") << "'\n";
+            script << "if [ -f '" << (dir / "answer") << "' ]; then\n"
                       "  IFS= read -r answer < '" << (dir / "answer") << "'\n"
                       "  printf '%s\\n' \"$answer\"\n"
                       "  exit 0\n"
@@ -55,6 +63,19 @@ protected:
                       "exit 1\n";
         }
         chmod(file.c_str(), 0755);
+        // Opening a FIFO with no writer blocks: the stand-in waits there.
+        if (wait) mkfifo((dir / "never").c_str(), 0600);
+    }
+
+    // The sockets this process has open, by their inode.
+    static std::set<std::string> sockets(const std::string& process = "self") {
+        std::set<std::string> found;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/" + process + "/fd", error)) {
+            const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+            if (target.compare(0, 7, "socket:") == 0) found.insert(target);
+        }
+        return found;
     }
 
     void answer(const std::string& path) { writeFile(dir / "answer", std::vector<uint8_t>(path.begin(), path.end())); }
@@ -211,6 +232,58 @@ TEST_F(Dialogs, CancellingChangesNothing) {
     pressAndWaitForDialog({kSaveButton.x + 12, kSaveButton.y});
     EXPECT_TRUE(editor().idleUntil([&] { return exists(dir / "files/after.bin"); }));
     EXPECT_EQ(calls().size(), 4u);
+}
+
+// The user leaves the dialog open and the host closes the editor: the
+// dialog goes with it, and never held the editor's X connection.
+TEST_F(Dialogs, ClosingTheEditorEndsADialogStillShowing) {
+    installStandIn("zenity", true);
+    const std::set<std::string> hostSockets = sockets();
+    openEditor();
+    std::set<std::string> editorSockets;
+    for (const std::string& socket : sockets())
+        if (hostSockets.count(socket) == 0) editorSockets.insert(socket);
+    ASSERT_FALSE(editorSockets.empty()) << "the editor's own connection";
+
+    pressAndWaitForDialog(kSaveButton);
+    std::string pidText;
+    ASSERT_TRUE(editor().idleUntil([&] {
+        const std::vector<uint8_t> bytes = readFile(dir / "pid");
+        pidText.assign(bytes.begin(), bytes.end());
+        return pidText.find('\n') != std::string::npos;
+    }));
+    pidText.erase(pidText.find('\n'));
+    const pid_t pid = pid_t(std::stol(pidText));
+    for (const std::string& socket : sockets(pidText))
+        EXPECT_EQ(editorSockets.count(socket), 0u) << "the dialog holds the editor's connection " << socket;
+    editor().idle(3);
+    ASSERT_EQ(kill(pid, 0), 0) << "the dialog still shows";
+
+    const double closing = timeMs([&] { session->close(); });
+    EXPECT_LT(closing, 2000.0);
+    EXPECT_EQ(kill(pid, 0), -1) << "the dialog was ended and reaped";
+    EXPECT_EQ(errno, ESRCH);
+    EXPECT_TRUE(filesMade().empty());
+    EXPECT_TRUE(session->idleUntil([&] { return host->children().empty(); }));
+}
+
+// Some hosts reap every child themselves (SIGCHLD ignored): the dialog's
+// output alone tells an answer from a cancel.
+TEST_F(Dialogs, AnswersArriveWhenTheHostReapsChildrenItself) {
+    installStandIn("zenity");
+    struct sigaction ignore {}, previous {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGCHLD, &ignore, &previous);
+    openEditor();
+    const std::vector<uint8_t> before = getChunk(*effect);
+    cancelNext();
+    pressAndWaitForDialog(kLoadButton);
+    editor().idle(10);
+    EXPECT_TRUE(getChunk(*effect) == before);
+    answer(dir / "files/reaped.bin");
+    pressAndWaitForDialog(kSaveButton);
+    EXPECT_TRUE(editor().idleUntil([&] { return exists(dir / "files/reaped.bin"); }));
+    sigaction(SIGCHLD, &previous, nullptr);
 }
 
 TEST_F(Dialogs, KdialogServesWhenZenityIsMissing) {

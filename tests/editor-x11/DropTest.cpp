@@ -46,6 +46,7 @@ public:
         atom.selection = XInternAtom(dpy, "XdndSelection", False);
         atom.copy = XInternAtom(dpy, "XdndActionCopy", False);
         atom.uriList = XInternAtom(dpy, "text/uri-list", False);
+        atom.typeList = XInternAtom(dpy, "XdndTypeList", False);
         XSetSelectionOwner(dpy, atom.selection, source, CurrentTime);
         XSync(dpy, False);
     }
@@ -68,6 +69,16 @@ public:
     void enter() {
         answers = Answers{};
         send(atom.enter, kXdndVersion << 24, long(atom.uriList), 0, 0);
+    }
+    // As file managers offer a file: more types than the message holds, the
+    // URI list last, all of them in XdndTypeList on the source window.
+    void enterOfferingManyTypes() {
+        answers = Answers{};
+        const Atom types[4] = {XInternAtom(dpy, "UTF8_STRING", False), XInternAtom(dpy, "text/plain", False),
+                               XInternAtom(dpy, "x-special/gnome-copied-files", False), atom.uriList};
+        XChangeProperty(dpy, source, atom.typeList, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(types), 4);
+        send(atom.enter, (kXdndVersion << 24) | 1, long(types[0]), long(types[1]), long(types[2]));
     }
     void position(int rootX, int rootY) {
         answers.status = false;
@@ -143,17 +154,20 @@ private:
     std::string uriList;
     Window source = 0;
     struct {
-        Atom enter, position, status, leave, drop, finished, selection, copy, uriList;
+        Atom enter, position, status, leave, drop, finished, selection, copy, uriList, typeList;
     } atom{};
 };
 
 class Drops : public EditorTest {
 protected:
     // A drag over the editor at spot, ending in a drop when drop is set.
-    void dragTo(DragSource& source, Spot spot, bool drop) {
+    void dragTo(DragSource& source, Spot spot, bool drop, bool manyTypes = false) {
         int left, top;
         editor().rootOrigin(left, top);
-        source.enter();
+        if (manyTypes)
+            source.enterOfferingManyTypes();
+        else
+            source.enter();
         source.position(left + spot.x, top + spot.y);
         ASSERT_TRUE(editor().idleUntil([&] { return source.answers.status; })) << "no XdndStatus";
         if (!drop) {
@@ -187,11 +201,19 @@ TEST_F(Drops, AWavFileDroppedOnTheFileLabelLoadsIntoTheSelectedPad) {
     EXPECT_TRUE(becomes(nameLabelFace(5), kSelectedName)) << at(nameLabelFace(5));
     EXPECT_EQ(padOf(*effect, 5).fileName, "") << "a drop on a name only selects";
 
-    // Over a knob: refused, and nothing is asked for.
-    dragTo(source, panKnob(2), false);
+    // Over a knob: refused; a source that drops all the same is told the
+    // drop failed, and nothing is asked for.
+    dragTo(source, panKnob(2), true);
     EXPECT_FALSE(source.answers.accepted);
+    EXPECT_FALSE(source.answers.succeeded);
     editor().idle(3);
     EXPECT_EQ(source.answers.requests, 0);
+    // Passing over the label and leaving asks for nothing either.
+    dragTo(source, kFileLabel, false);
+    EXPECT_TRUE(source.answers.accepted);
+    editor().idle(3);
+    EXPECT_EQ(source.answers.requests, 0);
+    EXPECT_EQ(padOf(*effect, 5).fileName, "");
 
     // On the file label: the file is asked for as a URI list and loaded
     // into pad 5.
@@ -206,6 +228,19 @@ TEST_F(Drops, AWavFileDroppedOnTheFileLabelLoadsIntoTheSelectedPad) {
         << padOf(*effect, 5).fileName;
     EXPECT_GT(hit(*effect, key), 0.01f) << "pad 5 plays the dropped file";
     EXPECT_EQ(padOf(*effect, 0).fileName, "") << "pad 0 is untouched";
+}
+
+TEST_F(Drops, AFileManagerOfferingManyTypesIsUnderstood) {
+    TempDir dir;
+    writeWav(dir / "hat.wav", noise(3000, 5));
+    openEditor();
+    DragSource source(editor().display(), editor().editorWindow(), fileUri(dir / "hat.wav") + "\r\n");
+    editor().setService([&] { source.service(); });
+    dragTo(source, kFileLabel, true, true);
+    EXPECT_TRUE(source.answers.accepted) << "text/uri-list is only in XdndTypeList";
+    EXPECT_EQ(source.answers.requestedType, source.uriListType());
+    EXPECT_TRUE(source.answers.succeeded);
+    EXPECT_TRUE(editor().idleUntil([&] { return padOf(*effect, 0).fileName == "hat.wav"; }));
 }
 
 TEST_F(Drops, ADropThatNamesNoLocalFileLoadsNothing) {

@@ -171,13 +171,12 @@ TempDir::~TempDir() {
 
 // --- The host window -----------------------------------------------------------
 
-HostWindow::HostWindow() {
+HostWindow::HostWindow(int x, int y) {
     dpy = XOpenDisplay(nullptr);
     if (dpy == nullptr) throw std::runtime_error("no X display (these tests run under Xvfb)");
     XSetErrorHandler(noteXError);
     const int screen = DefaultScreen(dpy);
-    // Low enough on the screen that a drag 200 pixels up from a knob stays on it.
-    win = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), 100, 300, kEditorWidth, kEditorHeight, 0,
+    win = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), x, y, kEditorWidth, kEditorHeight, 0,
                               BlackPixel(dpy, screen), WhitePixel(dpy, screen));
     XStoreName(dpy, win, "zel001 editor test host");
     XSelectInput(dpy, win, StructureNotifyMask);
@@ -303,12 +302,12 @@ void EditorSession::click(int x, int y, unsigned number) {
     button(number, false);
 }
 
-void EditorSession::drag(int x, int y, int dx, int dy, int steps, bool shift) {
+void EditorSession::drag(int x, int y, int dx, int dy, int steps, bool shift, unsigned number) {
     moveTo(x, y);
     if (shift) key(XK_Shift_L, true);
-    button(1, true);
+    button(number, true);
     for (int i = 1; i <= steps; ++i) moveTo(x + dx * i / steps, y + dy * i / steps);
-    button(1, false);
+    button(number, false);
     if (shift) key(XK_Shift_L, false);
 }
 
@@ -324,11 +323,14 @@ void EditorSession::tap(unsigned long keysym) {
     key(keysym, false);
 }
 
-// Letters and digits only: their keysyms are their characters.
+// The keysyms of small letters and digits are their characters.
 void EditorSession::type(const std::string& text) {
     for (char c : text) {
-        ASSERT_TRUE((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) << "cannot type " << c;
-        tap(static_cast<unsigned long>(c));
+        const bool capital = c >= 'A' && c <= 'Z';
+        ASSERT_TRUE(capital || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) << "cannot type " << c;
+        if (capital) key(XK_Shift_L, true);
+        tap(static_cast<unsigned long>(capital ? c - 'A' + 'a' : c));
+        if (capital) key(XK_Shift_L, false);
     }
 }
 

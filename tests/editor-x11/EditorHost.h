@@ -92,7 +92,9 @@ private:
 // that the editor opens in.
 class HostWindow {
 public:
-    HostWindow();
+    // Low enough on the screen by default that a drag 200 pixels up from a
+    // knob stays on it.
+    explicit HostWindow(int x = 100, int y = 300);
     ~HostWindow();
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
@@ -141,9 +143,10 @@ public:
     void button(unsigned number, bool down);
     void click(int x, int y, unsigned number = 1);
     // Press at (x, y), move by (dx, dy) in steps, release.
-    void drag(int x, int y, int dx, int dy, int steps, bool shift = false);
+    void drag(int x, int y, int dx, int dy, int steps, bool shift = false, unsigned number = 1);
     void key(unsigned long keysym, bool down);
     void tap(unsigned long keysym);
+    // Letters (capitals with Shift) and digits.
     void type(const std::string& text);
     void sync() const;
     // The editor's top-left corner on the screen.

@@ -67,6 +67,27 @@ TEST_F(Input, ShiftMakesKnobStepsFiveTimesFiner) {
     EXPECT_NEAR(effect->getParameter(pan), 0.2f, 1e-5f) << "and no further";
 }
 
+TEST_F(Input, TheRightButtonDragsTooAndTheWheelDoesNothing) {
+    const int dragged = param(3, kPan), wheeled = param(4, kPan);
+    effect->setParameter(dragged, 0.0f);
+    openEditor();
+    editor().drag(panKnob(3).x, panKnob(3).y, 0, -200, 10, false, 3);
+    EXPECT_TRUE(editor().idleUntil([&] { return effect->getParameter(dragged) == 1.0f; }))
+        << effect->getParameter(dragged);
+
+    const float before = effect->getParameter(wheeled);
+    hostCalls().clear();
+    editor().moveTo(panKnob(4).x, panKnob(4).y);
+    for (unsigned wheel : {4u, 5u, 4u, 4u}) {
+        editor().button(wheel, true);
+        editor().button(wheel, false);
+    }
+    editor().moveTo(panKnob(4).x, panKnob(4).y - 50);
+    editor().idle(5);
+    EXPECT_EQ(effect->getParameter(wheeled), before);
+    EXPECT_TRUE(gestureCalls().empty());
+}
+
 TEST_F(Input, NoteSliderPressNearEitherEndGivesItsLimit) {
     const int note = param(0, kNote);
     openEditor();
@@ -110,17 +131,17 @@ TEST_F(Input, RenamingAPadEndsWithAPressElsewhere) {
     openEditor();
     const std::string before = padOf(*effect, 0).name;
     startRenaming(editor(), *effect);
-    editor().type("kick2");
+    editor().type("Kick2");
     editor().idle(3);
     EXPECT_EQ(padOf(*effect, 0).name, before) << "the name changes only when typing ends";
     editor().click(kEmpty.x, kEmpty.y);
-    EXPECT_TRUE(editor().idleUntil([&] { return padOf(*effect, 0).name == "kick2"; }))
+    EXPECT_TRUE(editor().idleUntil([&] { return padOf(*effect, 0).name == "Kick2"; }))
         << padOf(*effect, 0).name;
     EXPECT_TRUE(becomes(kNameBoxFace, kBackground)) << "the field goes: " << at(kNameBoxFace);
     // Keys no longer reach the editor.
     editor().type("zz");
     editor().idle(3);
-    EXPECT_EQ(padOf(*effect, 0).name, "kick2");
+    EXPECT_EQ(padOf(*effect, 0).name, "Kick2");
 }
 
 TEST_F(Input, RenamingEndsWithReturnAndKeepsFifteenCharacters) {

@@ -99,6 +99,39 @@ TEST_F(Lifecycle, SurvivesTheHostDestroyingItsWindowFirst) {
     EXPECT_EQ(effect->getParameter(param(0, kPan)), 0.25f);
 }
 
+// Two instances' editors at once, each on its own connection: the second
+// host window covers the top of the first, so the first is looked at only
+// below it.
+TEST_F(Lifecycle, TwoInstancesEditorsLiveSideBySide) {
+    openEditor();
+    std::unique_ptr<vsthost::Effect> secondEffect = newInstance();
+    ASSERT_NE(secondEffect, nullptr);
+    HostWindow secondHost(100, 0);
+    EditorSession second(*secondEffect, secondHost);
+    ASSERT_TRUE(second.opened());
+    ASSERT_NE(second.editorWindow(), editor().editorWindow());
+
+    // The channel knob of pad 0, low enough to show in the first editor,
+    // and the pan knob of pad 0 in the second: the right end of each track.
+    const int channel = param(0, 13);
+    const Spot channelRight{panKnob(0).x + 24, 464};
+    const Spot panRight{panKnob(0).x + 24, panKnob(0).y};
+    constexpr Rgb kChannelInk{85, 8, 8};
+    ASSERT_EQ(at(channelRight), kTrack);
+    secondEffect->setParameter(param(0, kPan), 1.0f);
+    EXPECT_TRUE(second.idleUntil([&] {
+        editor().idle();
+        return second.pixel(panRight.x, panRight.y) == kPanInk;
+    }));
+    effect->setParameter(channel, 1.0f);
+    EXPECT_TRUE(becomes(channelRight, kChannelInk));
+    EXPECT_EQ(secondEffect->getParameter(channel), 0.0f) << "each editor shows its own instance";
+
+    second.close();
+    effect->setParameter(channel, 0.0f);
+    EXPECT_TRUE(becomes(channelRight, kTrack)) << "the first lives on after the second closes";
+}
+
 // A host rendering without X: DISPLAY is unset for the whole case, and this
 // case also runs as a program of its own with no DISPLAY at all, so the
 // plug-in is loaded without one too.
