@@ -171,13 +171,27 @@ TempDir::~TempDir() {
 
 // --- The host window -----------------------------------------------------------
 
-HostWindow::HostWindow(int x, int y) {
+HostWindow::HostWindow(int x, int y, bool deep) {
     dpy = XOpenDisplay(nullptr);
     if (dpy == nullptr) throw std::runtime_error("no X display (these tests run under Xvfb)");
     XSetErrorHandler(noteXError);
     const int screen = DefaultScreen(dpy);
-    win = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), x, y, kEditorWidth, kEditorHeight, 0,
-                              BlackPixel(dpy, screen), WhitePixel(dpy, screen));
+    XVisualInfo deepVisual{};
+    if (deep) {
+        if (XMatchVisualInfo(dpy, screen, 32, TrueColor, &deepVisual) == 0)
+            throw std::runtime_error("the X server has no 32-bit visual");
+        colormap = XCreateColormap(dpy, RootWindow(dpy, screen), deepVisual.visual, AllocNone);
+        XSetWindowAttributes attributes{};
+        attributes.colormap = colormap;
+        attributes.background_pixel = 0xFFFFFFFF;
+        attributes.border_pixel = 0;
+        win = XCreateWindow(dpy, RootWindow(dpy, screen), x, y, kEditorWidth, kEditorHeight, 0, 32,
+                            InputOutput, deepVisual.visual, CWColormap | CWBackPixel | CWBorderPixel,
+                            &attributes);
+    } else {
+        win = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), x, y, kEditorWidth, kEditorHeight, 0,
+                                  BlackPixel(dpy, screen), WhitePixel(dpy, screen));
+    }
     XStoreName(dpy, win, "zel001 editor test host");
     XSelectInput(dpy, win, StructureNotifyMask);
     XMapWindow(dpy, win);
@@ -188,6 +202,7 @@ HostWindow::HostWindow(int x, int y) {
 
 HostWindow::~HostWindow() {
     if (win != 0) XDestroyWindow(dpy, win);
+    if (colormap != 0) XFreeColormap(dpy, colormap);
     XCloseDisplay(dpy);
 }
 

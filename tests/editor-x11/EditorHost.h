@@ -93,8 +93,9 @@ private:
 class HostWindow {
 public:
     // Low enough on the screen by default that a drag 200 pixels up from a
-    // knob stays on it.
-    explicit HostWindow(int x = 100, int y = 300);
+    // knob stays on it. With deep, the window has a 32-bit visual with alpha
+    // rather than the screen's default, as compositing toolkits make them.
+    explicit HostWindow(int x = 100, int y = 300, bool deep = false);
     ~HostWindow();
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
@@ -110,6 +111,7 @@ public:
 private:
     Display* dpy = nullptr;
     Window win = 0;
+    Colormap colormap = 0;
 };
 
 // The editor open in a host window, with the host's idle loop and a user's

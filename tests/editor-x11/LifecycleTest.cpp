@@ -99,6 +99,17 @@ TEST_F(Lifecycle, SurvivesTheHostDestroyingItsWindowFirst) {
     EXPECT_EQ(effect->getParameter(param(0, kPan)), 0.25f);
 }
 
+// A host window whose visual is not the screen's default (32 bits with
+// alpha): the editor shows all the same.
+TEST_F(Lifecycle, PaintsInAHostWindowOfAnotherVisual) {
+    host.reset();
+    ASSERT_NO_THROW(host = std::make_unique<HostWindow>(100, 300, true));
+    openEditor();
+    EXPECT_EQ(at(nameLabelFace(0)), kSelectedName);
+    effect->setParameter(param(0, kPan), 1.0f);
+    EXPECT_TRUE(becomes({panKnob(0).x + 24, panKnob(0).y}, kPanInk));
+}
+
 // Two instances' editors at once, each on its own connection: the second
 // host window covers the top of the first, so the first is looked at only
 // below it.

@@ -137,9 +137,15 @@ X11Window::X11Window(Editor& editor, Display* display, Window parent)
     attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                             KeyPressMask | StructureNotifyMask;
     attributes.background_pixel = BlackPixel(display, screen);
+    // The window takes the screen's default visual, as the back buffer and
+    // Cairo do, not the parent's: a host window of another visual (32 bits
+    // with alpha, say) would make every copy to the window fail.
+    attributes.colormap = DefaultColormap(display, screen);
+    attributes.border_pixel = 0;
     window = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(width),
-                           static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
-                           CopyFromParent, CWEventMask | CWBackPixel, &attributes);
+                           static_cast<unsigned>(height), 0, DefaultDepth(display, screen), InputOutput,
+                           DefaultVisual(display, screen),
+                           CWEventMask | CWBackPixel | CWBorderPixel | CWColormap, &attributes);
     backBuffer = XCreatePixmap(display, window, static_cast<unsigned>(width),
                                static_cast<unsigned>(height),
                                static_cast<unsigned>(DefaultDepth(display, screen)));
