@@ -307,6 +307,33 @@ TEST_F(Dialogs, KdialogServesWhenZenityIsMissing) {
                             [](const std::string& a) { return a.find("*.bin") != std::string::npos; }));
 }
 
+// Files the plug-in cannot use: each is refused with a message, and the
+// next press takes the message away.
+TEST_F(Dialogs, RefusedFilesShowAMessageAndChangeNothing) {
+    installStandIn("zenity");
+    writeFile(dir / "files/not a kit.bin", std::vector<uint8_t>(100, 7));
+    writeFile(dir / "files/not a sound.wav", std::vector<uint8_t>(100, 7));
+    openEditor();
+    const std::vector<uint8_t> before = getChunk(*effect);
+    struct Case {
+        Spot button;
+        std::string answer;
+    };
+    const Case cases[] = {{kLoadButton, dir / "files/not a kit.bin"},
+                          {kFileLabel, dir / "files/not a sound.wav"},
+                          {kSaveButton, dir / "files/no such folder/kit.bin"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        answer(c.answer);
+        pressAndWaitForDialog(c.button);
+        EXPECT_TRUE(becomes(kBanner, kBannerFace)) << at(kBanner);
+        EXPECT_TRUE(getChunk(*effect) == before);
+        editor().click(kEmpty.x, kEmpty.y);
+        EXPECT_TRUE(becomes(kBanner, kBackground)) << at(kBanner);
+    }
+    EXPECT_FALSE(exists(dir / "files/no such folder"));
+}
+
 TEST_F(Dialogs, WithoutADialogProgramSaveShowsAMessageAndNothingElse) {
     usePath(dir / "files");  // neither zenity nor kdialog
     ASSERT_TRUE(setChunk(*effect, kitWithSampleOnPad0(3000)));

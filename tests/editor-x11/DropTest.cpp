@@ -86,6 +86,8 @@ public:
     }
     void drop() { send(atom.drop, 0, CurrentTime, 0, 0); }
     void leave() { send(atom.leave, 0, 0, 0, 0); }
+    // The source will not hand the data over when asked.
+    void refuseData() { refuses = true; }
     Atom copyAction() const { return atom.copy; }
     Atom uriListType() const { return atom.uriList; }
 
@@ -140,7 +142,7 @@ private:
         notify.xselection.target = request.target;
         notify.xselection.time = request.time;
         notify.xselection.property = None;  // refused, unless it is a type we have
-        if (request.target == atom.uriList && request.property != None) {
+        if (!refuses && request.target == atom.uriList && request.property != None) {
             XChangeProperty(dpy, request.requestor, request.property, atom.uriList, 8, PropModeReplace,
                             reinterpret_cast<const unsigned char*>(uriList.data()), int(uriList.size()));
             notify.xselection.property = request.property;
@@ -152,6 +154,7 @@ private:
     Display* dpy;
     Window target;
     std::string uriList;
+    bool refuses = false;
     Window source = 0;
     struct {
         Atom enter, position, status, leave, drop, finished, selection, copy, uriList, typeList;
@@ -253,6 +256,16 @@ TEST_F(Drops, ADropThatNamesNoLocalFileLoadsNothing) {
     EXPECT_TRUE(source.answers.accepted) << "the label takes drops";
     EXPECT_EQ(source.answers.requests, 1);
     EXPECT_FALSE(source.answers.succeeded) << "but there was no file to load";
+    editor().idle(3);
+    EXPECT_TRUE(getChunk(*effect) == before);
+
+    // A source that does not hand the list over.
+    DragSource refusing(editor().display(), editor().editorWindow(), fileUri("/tmp/kick.wav") + "\r\n");
+    refusing.refuseData();
+    editor().setService([&] { refusing.service(); });
+    dragTo(refusing, kFileLabel, true);
+    EXPECT_EQ(refusing.answers.requests, 1);
+    EXPECT_FALSE(refusing.answers.succeeded);
     editor().idle(3);
     EXPECT_TRUE(getChunk(*effect) == before);
 }

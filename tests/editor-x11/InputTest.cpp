@@ -127,10 +127,18 @@ void startRenaming(EditorSession& editor, vsthost::Effect& effect) {
     for (size_t i = 0; i < length; ++i) editor.tap(XK_BackSpace);
 }
 
+Window focus(Display* dpy) {
+    Window focused = 0;
+    int revert = 0;
+    XGetInputFocus(dpy, &focused, &revert);
+    return focused;
+}
+
 TEST_F(Input, RenamingAPadEndsWithAPressElsewhere) {
     openEditor();
     const std::string before = padOf(*effect, 0).name;
     startRenaming(editor(), *effect);
+    EXPECT_EQ(focus(host->display()), editor().editorWindow()) << "the keys go to the rename field";
     editor().type("Kick2");
     editor().idle(3);
     EXPECT_EQ(padOf(*effect, 0).name, before) << "the name changes only when typing ends";
@@ -138,6 +146,7 @@ TEST_F(Input, RenamingAPadEndsWithAPressElsewhere) {
     EXPECT_TRUE(editor().idleUntil([&] { return padOf(*effect, 0).name == "Kick2"; }))
         << padOf(*effect, 0).name;
     EXPECT_TRUE(becomes(kNameBoxFace, kBackground)) << "the field goes: " << at(kNameBoxFace);
+    EXPECT_EQ(focus(host->display()), host->window()) << "the keys go back to the host";
     // Keys no longer reach the editor.
     editor().type("zz");
     editor().idle(3);
@@ -151,6 +160,30 @@ TEST_F(Input, RenamingEndsWithReturnAndKeepsFifteenCharacters) {
     editor().tap(XK_Return);
     EXPECT_TRUE(editor().idleUntil([&] { return padOf(*effect, 0).name == "abcdefghijklmno"; }))
         << padOf(*effect, 0).name;
+}
+
+// The host closes the editor in the middle of things: the name being typed
+// is kept and the drag's gesture is ended for the host.
+TEST_F(Input, ClosingKeepsANameBeingTypedAndEndsADrag) {
+    openEditor();
+    startRenaming(editor(), *effect);
+    editor().type("Late");
+    editor().idle(2);
+    session->close();
+    EXPECT_EQ(padOf(*effect, 0).name, "Late");
+
+    const int pan = param(5, kPan);
+    openEditor();
+    hostCalls().clear();
+    editor().moveTo(panKnob(5).x, panKnob(5).y);
+    editor().button(1, true);
+    editor().moveTo(panKnob(5).x, panKnob(5).y - 40);
+    ASSERT_TRUE(editor().idleUntil([&] { return gestureCalls().size() >= 2; }));
+    session->close();
+    const std::vector<HostCall> calls = gestureCalls();
+    EXPECT_EQ(calls.front().opcode, kBeginEdit);
+    EXPECT_EQ(calls.back().opcode, kEndEdit) << "every gesture the host was told of ends";
+    EXPECT_EQ(calls.back().index, pan);
 }
 
 // Two presses close in time and place: the second is not handled. The
