@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <set>
 
 #include <algorithm>
 #include <filesystem>
@@ -65,17 +64,6 @@ protected:
         chmod(file.c_str(), 0755);
         // Opening a FIFO with no writer blocks: the stand-in waits there.
         if (wait) mkfifo((dir / "never").c_str(), 0600);
-    }
-
-    // The sockets this process has open, by their inode.
-    static std::set<std::string> sockets(const std::string& process = "self") {
-        std::set<std::string> found;
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator("/proc/" + process + "/fd", error)) {
-            const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
-            if (target.compare(0, 7, "socket:") == 0) found.insert(target);
-        }
-        return found;
     }
 
     void answer(const std::string& path) { writeFile(dir / "answer", std::vector<uint8_t>(path.begin(), path.end())); }
@@ -238,10 +226,10 @@ TEST_F(Dialogs, CancellingChangesNothing) {
 // dialog goes with it, and never held the editor's X connection.
 TEST_F(Dialogs, ClosingTheEditorEndsADialogStillShowing) {
     installStandIn("zenity", true);
-    const std::set<std::string> hostSockets = sockets();
+    const std::set<std::string> hostSockets = openSockets();
     openEditor();
     std::set<std::string> editorSockets;
-    for (const std::string& socket : sockets())
+    for (const std::string& socket : openSockets())
         if (hostSockets.count(socket) == 0) editorSockets.insert(socket);
     ASSERT_FALSE(editorSockets.empty()) << "the editor's own connection";
 
@@ -254,7 +242,7 @@ TEST_F(Dialogs, ClosingTheEditorEndsADialogStillShowing) {
     }));
     pidText.erase(pidText.find('\n'));
     const pid_t pid = pid_t(std::stol(pidText));
-    for (const std::string& socket : sockets(pidText))
+    for (const std::string& socket : openSockets(pidText))
         EXPECT_EQ(editorSockets.count(socket), 0u) << "the dialog holds the editor's connection " << socket;
     editor().idle(3);
     ASSERT_EQ(kill(pid, 0), 0) << "the dialog still shows";

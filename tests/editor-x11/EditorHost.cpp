@@ -157,6 +157,16 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 bool exists(const std::string& path) { return std::filesystem::exists(path); }
 
+std::set<std::string> openSockets(const std::string& process) {
+    std::set<std::string> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/" + process + "/fd", error)) {
+        const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+        if (target.compare(0, 7, "socket:") == 0) found.insert(target);
+    }
+    return found;
+}
+
 TempDir::TempDir() {
     const char* base = getenv("TMPDIR");
     std::string pattern = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") + "/zel001-x11-XXXXXX";

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,9 @@ void writeWav(const std::string& path, const std::vector<int32_t>& values);
 std::vector<uint8_t> readFile(const std::string& path);
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 bool exists(const std::string& path);
+// The sockets a process (this one by default) has open, such as its X
+// connections, by their inode.
+std::set<std::string> openSockets(const std::string& process = "self");
 
 // A fresh folder, removed with everything in it when the object goes.
 class TempDir {

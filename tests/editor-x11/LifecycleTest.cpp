@@ -22,6 +22,23 @@ TEST_F(Lifecycle, DeclaresAnEditorOfItsSize) {
     EXPECT_EQ(rect->right, kEditorWidth);
 }
 
+// A plug-in instance talks to no X server until its editor opens.
+TEST_F(Lifecycle, ConnectsToTheDisplayOnlyWhileTheEditorIsOpen) {
+    const std::set<std::string> before = openSockets();
+    {
+        std::unique_ptr<vsthost::Effect> another = newInstance();
+        ASSERT_NE(another, nullptr);
+        another->dispatch(effEditIdle);
+        EXPECT_EQ(openSockets(), before) << "a new instance connected";
+    }
+    openEditor();
+    EXPECT_EQ(openSockets().size(), before.size() + 1) << "the editor's own connection";
+    session->close();
+    EXPECT_EQ(openSockets(), before) << "closing lets the connection go";
+    for (int i = 0; i < 3; ++i) effect->dispatch(effEditIdle);
+    EXPECT_EQ(openSockets(), before) << "idle after close connected again";
+}
+
 TEST_F(Lifecycle, OpensAChildOfTheHostWindowAndClosingDestroysIt) {
     ASSERT_TRUE(host->children().empty());
     openEditor();
