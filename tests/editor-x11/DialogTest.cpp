@@ -246,6 +246,10 @@ TEST_F(Dialogs, ClosingTheEditorEndsADialogStillShowing) {
         EXPECT_EQ(editorSockets.count(socket), 0u) << "the dialog holds the editor's connection " << socket;
     editor().idle(3);
     ASSERT_EQ(kill(pid, 0), 0) << "the dialog still shows";
+    // One dialog at a time: Load does nothing while it shows.
+    editor().click(kLoadButton.x, kLoadButton.y);
+    editor().idle(10);
+    EXPECT_EQ(calls().size(), 1u);
 
     const double closing = timeMs([&] { session->close(); });
     EXPECT_LT(closing, 2000.0);

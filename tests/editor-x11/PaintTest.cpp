@@ -65,6 +65,21 @@ TEST_F(Painting, NoteLabelFollowsTheNotesPlayed) {
     EXPECT_TRUE(becomes(noteLabelFace(0), kIdle)) << at(noteLabelFace(0));
 }
 
+// Hosts hide an editor (a closed tab, a minimised window) and show it
+// again: the server has lost what was drawn, and the editor draws it again.
+TEST_F(Painting, ShownAgainAfterTheHostHidesIt) {
+    effect->setParameter(param(0, kPan), 1.0f);
+    openEditor();
+    ASSERT_EQ(at(kPanRight), kPanInk);
+    XUnmapWindow(host->display(), host->window());
+    XMapWindow(host->display(), host->window());
+    editor().sync();
+    EXPECT_EQ(at(kEmpty), (Rgb{0, 0, 0})) << "the server cleared the window";
+    EXPECT_TRUE(becomes(kEmpty, kBackground)) << at(kEmpty);
+    EXPECT_EQ(at(nameLabelFace(0)), kSelectedName);
+    EXPECT_EQ(at(kPanRight), kPanInk);
+}
+
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
