@@ -261,11 +261,24 @@ TEST_F(Dialogs, ClosingTheEditorEndsADialogStillShowing) {
 
 // Some hosts reap every child themselves (SIGCHLD ignored): the dialog's
 // output alone tells an answer from a cancel.
+class IgnoredChildSignals {
+public:
+    IgnoredChildSignals() {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigaction(SIGCHLD, &ignore, &previous);
+    }
+    ~IgnoredChildSignals() { sigaction(SIGCHLD, &previous, nullptr); }
+    IgnoredChildSignals(const IgnoredChildSignals&) = delete;
+    IgnoredChildSignals& operator=(const IgnoredChildSignals&) = delete;
+
+private:
+    struct sigaction previous {};
+};
+
 TEST_F(Dialogs, AnswersArriveWhenTheHostReapsChildrenItself) {
     installStandIn("zenity");
-    struct sigaction ignore {}, previous {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGCHLD, &ignore, &previous);
+    IgnoredChildSignals ignored;
     openEditor();
     const std::vector<uint8_t> before = getChunk(*effect);
     cancelNext();
@@ -275,7 +288,6 @@ TEST_F(Dialogs, AnswersArriveWhenTheHostReapsChildrenItself) {
     answer(dir / "files/reaped.bin");
     pressAndWaitForDialog(kSaveButton);
     EXPECT_TRUE(editor().idleUntil([&] { return exists(dir / "files/reaped.bin"); }));
-    sigaction(SIGCHLD, &previous, nullptr);
 }
 
 TEST_F(Dialogs, KdialogServesWhenZenityIsMissing) {
