@@ -66,7 +66,10 @@ protected:
         if (wait) mkfifo((dir / "never").c_str(), 0600);
     }
 
-    void answer(const std::string& path) { writeFile(dir / "answer", std::vector<uint8_t>(path.begin(), path.end())); }
+    void answer(const std::string& path) {
+        const std::string line = path + "\n";
+        writeFile(dir / "answer", std::vector<uint8_t>(line.begin(), line.end()));
+    }
     void cancelNext() { std::filesystem::remove(dir / "answer"); }
 
     // Every call of the stand-in so far, each its arguments.
