@@ -152,12 +152,17 @@ X11Window::X11Window(Editor& editor, Display* display, Window parent)
     attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                             KeyPressMask | StructureNotifyMask;
     attributes.background_pixel = BlackPixel(display, screen);
+    // The window takes the screen's default visual, as the back buffer does,
+    // not the parent's: a host window of another visual (32 bits with alpha,
+    // say) would make every copy to the window fail.
     Visual* visual = DefaultVisual(display, screen);
     const int depth = DefaultDepth(display, screen);
     if (!takesOurPixels(display, visual, depth)) return;
+    attributes.colormap = DefaultColormap(display, screen);
+    attributes.border_pixel = 0;
     window = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(width),
-                           static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
-                           CopyFromParent, CWEventMask | CWBackPixel, &attributes);
+                           static_cast<unsigned>(height), 0, depth, InputOutput, visual,
+                           CWEventMask | CWBackPixel | CWBorderPixel | CWColormap, &attributes);
     gc = XCreateGC(display, window, 0, nullptr);
     surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     if (noted.any() || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return;
