@@ -17,7 +17,7 @@
 #include "files/PadSample.h"
 
 #ifndef ZEL_LANE_CASES
-#define ZEL_LANE_CASES 200
+#define ZEL_LANE_CASES 2000
 #endif
 
 namespace {
