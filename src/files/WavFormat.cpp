@@ -22,6 +22,10 @@ float decodedFloat(uint32_t bits) {
     float value;
     std::memcpy(&value, &bits, sizeof value);
     if (!std::isfinite(value)) return 0.0f;
+    // Every bit depth's quantiser turns a subnormal value into 0, but the
+    // processor takes many times longer over each multiply by one, at every
+    // frame a voice reads: a float file's faded tail is stored as the 0 it plays.
+    if (std::fpclassify(value) == FP_SUBNORMAL) return 0.0f;
     // Samples stay in [-1, 1) like every decoded sample: hotter floats clip.
     if (value < -1.0f) return -1.0f;
     if (value >= 1.0f) return 0.99999994f;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -135,12 +136,14 @@ TEST_F(WavLoad, FloatFileIsStoredAsWordsAndDecodedAsFloats) {
     const float below1 = std::nextafter(1.0f, 0.0f);
     const float inf = std::numeric_limits<float>::infinity();
     const std::vector<float> values = {0.0f, 0.5f, -0.25f, 1e-3f, 1.0f, -1.0f, 1.5f, -2.0f,
-                                       std::nanf(""), inf, -inf, below1, -1e-30f};
+                                       std::nanf(""), inf, -inf, below1, -1e-30f,
+                                       FLT_MIN, -1e-39f, 1e-45f};
     const Bytes file = floatWavFile(values);
     kit.load(0, dir.write("float.wav", file));
 
     EXPECT_EQ(kit.samples(0), (std::vector<float>{0.0f, 0.5f, -0.25f, 1e-3f, below1, -1.0f, below1,
-                                                  -1.0f, 0.0f, 0.0f, 0.0f, below1, -1e-30f}));
+                                                  -1.0f, 0.0f, 0.0f, 0.0f, below1, -1e-30f,
+                                                  FLT_MIN, 0.0f, 0.0f}));
     const uint8_t* slot = slotBytes(kit, 1);
     EXPECT_EQ(getU16(slot + kFormatTagAt), 3);
     EXPECT_EQ(getU16(slot + kBlockAlignAt), 4);
