@@ -53,6 +53,23 @@ protected:
         EXPECT_TRUE(stillHealthy(instance));
         EXPECT_TRUE(audioCallsStayedClean());
     }
+    // Each seed: a started instance, `side` on a second thread for as long as
+    // `audio` plays its blocks on this one, then the checks.
+    template <typename Side, typename Audio>
+    void withSecondThread(int seeds, unsigned sideSeeds, Side side, Audio audio) {
+        for (int seed = 0; seed < seeds; ++seed) {
+            SCOPED_TRACE("seed " + std::to_string(seed));
+            std::mt19937 rng(seed);
+            Instance instance;
+            instance.start();
+            std::atomic<bool> done{false};
+            std::thread other(side, std::ref(instance), std::ref(done), unsigned(seed) + sideSeeds);
+            audio(instance, rng);
+            done = true;
+            other.join();
+            expectHealthy(instance);
+        }
+    }
 };
 
 TEST_F(Torture, AThousandInstancesOneAfterAnother) {
@@ -174,40 +191,22 @@ void automate(Instance& instance, std::atomic<bool>& done, unsigned seed) {
 }
 
 TEST_F(Torture, ParametersSetWhileRendering) {
-    for (int seed = 0; seed < iterations(2, 20); ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        std::mt19937 rng(seed);
-        Instance instance;
-        instance.start();
-        std::atomic<bool> done{false};
-        std::thread host(automate, std::ref(instance), std::ref(done), unsigned(seed) + 100);
+    withSecondThread(iterations(2, 20), 100, automate, [](Instance& instance, std::mt19937& rng) {
         for (int block = 0; block < 300; ++block) {
             const int32_t frames = kBlockSizes[pick(rng, 0, 9)];
             instance.sendEvents(hits(rng, frames, pick(rng, 0, 3)));
             instance.process(frames);
         }
-        done = true;
-        host.join();
-        expectHealthy(instance);
-    }
+    });
 }
 
 TEST_F(Torture, ParametersSetDuringProcessEvents) {
-    for (int seed = 0; seed < iterations(2, 20); ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        std::mt19937 rng(seed);
-        Instance instance;
-        instance.start();
-        std::atomic<bool> done{false};
-        std::thread host(automate, std::ref(instance), std::ref(done), unsigned(seed) + 200);
+    withSecondThread(iterations(2, 20), 200, automate, [](Instance& instance, std::mt19937& rng) {
         for (int block = 0; block < 300; ++block) {
             for (int burst = 0; burst < 4; ++burst) instance.sendEvents(hits(rng, 64, 8));
             instance.process(64);
         }
-        done = true;
-        host.join();
-        expectHealthy(instance);
-    }
+    });
 }
 
 // The host saves and restores the song while the audio runs, handing back
@@ -230,22 +229,13 @@ void saveAndRestore(Instance& instance, std::atomic<bool>& done, unsigned seed) 
 }
 
 TEST_F(Torture, ChunksWhileRendering) {
-    for (int seed = 0; seed < iterations(2, 20); ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        std::mt19937 rng(seed);
-        Instance instance;
-        instance.start();
-        std::atomic<bool> done{false};
-        std::thread song(saveAndRestore, std::ref(instance), std::ref(done), unsigned(seed) + 300);
+    withSecondThread(iterations(2, 20), 300, saveAndRestore, [](Instance& instance, std::mt19937& rng) {
         for (int block = 0; block < 300; ++block) {
             const int32_t frames = kBlockSizes[pick(rng, 0, 7)];
             instance.sendEvents(hits(rng, frames, pick(rng, 0, 3)));
             instance.process(frames);
         }
-        done = true;
-        song.join();
-        expectHealthy(instance);
-    }
+    });
 }
 
 // Streams no sequencer should send: offsets outside the block, hundreds of

@@ -14,6 +14,10 @@ namespace vsthost {
 // runs until the user closes the window. False with the reason in error.
 bool showEditor(Effect& effect, const std::string& screenshot, std::string& error);
 
+// The editor's size, from effEditGetRect. False with the reason in error
+// when the plug-in has no editor.
+bool editorSize(Effect& effect, int& width, int& height, std::string& error);
+
 // The pixels a window shows now, after painting whatever it has pending; the
 // window must be on screen.
 Picture captureWindow(void* window, int width, int height);

@@ -46,13 +46,8 @@ Picture captureWindow(void* handle, int width, int height) {
 Picture readWindow(void*, int, int) { return Picture(); }
 
 bool showEditor(Effect& effect, const std::string& screenshot, std::string& error) {
-    ERect* rect = nullptr;
-    if ((effect.record()->flags & effFlagsHasEditor) == 0 ||
-        effect.dispatch(effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr) {
-        error = "the plug-in has no editor";
-        return false;
-    }
-    const int width = rect->right - rect->left, height = rect->bottom - rect->top;
+    int width = 0, height = 0;
+    if (!editorSize(effect, width, height, error)) return false;
     hostDisplay = XOpenDisplay(nullptr);
     if (hostDisplay == nullptr) {
         error = "no X display to show the editor on (is DISPLAY set?)";

@@ -85,13 +85,8 @@ Picture readWindow(void* handle, int width, int height) {
 }
 
 bool showEditor(Effect& effect, const std::string& screenshot, std::string& error) {
-    ERect* rect = nullptr;
-    if ((effect.record()->flags & effFlagsHasEditor) == 0 ||
-        effect.dispatch(effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr) {
-        error = "the plug-in has no editor";
-        return false;
-    }
-    const int width = rect->right - rect->left, height = rect->bottom - rect->top;
+    int width = 0, height = 0;
+    if (!editorSize(effect, width, height, error)) return false;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = hostProcedure;
