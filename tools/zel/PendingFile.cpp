@@ -32,6 +32,26 @@ void setPending(const std::string& path) {
     pendingSet = 1;
 }
 
+// The interrupting signals held back while a temporary file exists that the
+// handler does not know of yet; one that came meanwhile arrives at the end.
+class InterruptionsHeld {
+public:
+    InterruptionsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (int number : kInterruptions) sigaddset(&held, number);
+        sigprocmask(SIG_BLOCK, &held, &before);
+    }
+    ~InterruptionsHeld() { sigprocmask(SIG_SETMASK, &before, nullptr); }
+    InterruptionsHeld(const InterruptionsHeld&) = delete;
+    InterruptionsHeld& operator=(const InterruptionsHeld&) = delete;
+
+    static constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP};
+
+private:
+    sigset_t before;
+};
+
 std::string directoryOf(const std::string& path) {
     const size_t cut = path.find_last_of('/');
     if (cut == std::string::npos) return ".";
@@ -51,10 +71,13 @@ PendingFile::PendingFile(const std::string& path) : target(path) {
     std::string pattern = directoryOf(path) + "/." + baseName(path.c_str()) + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    fd = mkstemp(name.data());
+    {
+        InterruptionsHeld held;
+        fd = mkstemp(name.data());
+        if (fd >= 0) setPending(name.data());
+    }
     if (fd < 0) throw fileError(path, std::string("cannot be written: ") + std::strerror(errno));
     temporary = name.data();
-    setPending(temporary);
 }
 
 PendingFile::~PendingFile() {
@@ -89,7 +112,7 @@ void PendingFile::commit() {
 }
 
 void removePendingFileOnSignals() {
-    for (int number : {SIGINT, SIGTERM, SIGHUP}) signal(number, onSignal);
+    for (int number : InterruptionsHeld::kInterruptions) signal(number, onSignal);
 }
 
 void writeFileAtomically(const std::string& path, const uint8_t* bytes, size_t size) {
