@@ -58,9 +58,7 @@ patchbytes::Kit makeKit() {
 }  // namespace
 
 Instance::Instance()
-    : outputs(kOutputs, std::vector<float>(kMaxFrames, 0.0f)), silence(kMaxFrames, 0.0f),
-      midi(kMaxEvents), sysex(kMaxEvents), sysexBytes(64, char(0xF0)),
-      eventList(offsetof(VstEvents, events) + sizeof(VstEvent*) * kMaxEvents) {
+    : outputs(kOutputs, std::vector<float>(kMaxFrames, 0.0f)), silence(kMaxFrames, 0.0f) {
     for (auto& channel : outputs) outputPointers.push_back(channel.data());
     inputs[0] = inputs[1] = silence.data();
     if (library != nullptr) effect = library->create(answerVersionOnly);
@@ -86,36 +84,12 @@ void Instance::start(float rate, VstInt32 block) {
 }
 
 VstIntPtr Instance::sendEvents(const std::vector<Event>& events) {
-    const size_t count = std::min(events.size(), size_t(kMaxEvents));
-    VstEvent** list = reinterpret_cast<VstEvent**>(eventList.data() + offsetof(VstEvents, events));
-    for (size_t i = 0; i < count; ++i) {
-        const Event& event = events[i];
-        if (event.sysex) {
-            VstEvent& block = sysex[i];
-            std::memset(&block, 0, sizeof block);
-            block.type = kVstSysExType;
-            block.byteSize = sizeof block;
-            block.deltaFrames = event.delta;
-            std::memcpy(block.data, sysexBytes.data(), sizeof block.data);
-            list[i] = &block;
-        } else {
-            VstMidiEvent& message = midi[i];
-            std::memset(&message, 0, sizeof message);
-            message.type = kVstMidiType;
-            message.byteSize = sizeof message;
-            message.deltaFrames = event.delta;
-            message.midiData[0] = char(event.status);
-            message.midiData[1] = char(event.data1);
-            message.midiData[2] = char(event.data2);
-            list[i] = reinterpret_cast<VstEvent*>(&message);
-        }
-    }
-    const VstInt32 number = VstInt32(count);
-    std::memcpy(eventList.data(), &number, sizeof number);
+    VstEvents* block = eventBlock.fill(events);
+    const size_t count = eventBlock.count();
     const bool mayGrow = count > largestEventBlock;
     largestEventBlock = std::max(largestEventBlock, count);
     audit::enter(mayGrow);
-    const VstIntPtr answer = effect->dispatcher(effect, effProcessEvents, 0, 0, eventList.data(), 0.0f);
+    const VstIntPtr answer = effect->dispatcher(effect, effProcessEvents, 0, 0, block, 0.0f);
     audit::leave();
     return answer;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "EventBlock.h"
 #include "host/Vst2.h"
 
 namespace torture {
@@ -20,12 +21,7 @@ constexpr int kParams = 240;
 constexpr int32_t kMaxFrames = 8192;
 constexpr int kMaxEvents = 1024;
 
-// One event as a host hands it: a MIDI message, or a SysEx block among them.
-struct Event {
-    int32_t delta;
-    uint8_t status, data1, data2;
-    bool sysex = false;
-};
+using Event = HostEvent;
 
 class Instance {
 public:
@@ -63,10 +59,7 @@ private:
     std::vector<float*> outputPointers;
     std::vector<float> silence;
     float* inputs[2];
-    std::vector<VstMidiEvent> midi;
-    std::vector<VstEvent> sysex;
-    std::vector<char> sysexBytes;
-    std::vector<char> eventList;
+    EventBlock eventBlock{kMaxEvents};
     size_t largestEventBlock = 0;
     long badFrames = 0;
 };

@@ -13,6 +13,7 @@
 #include <limits>
 #include <vector>
 
+#include "EventBlock.h"
 #include "PatchBytes.h"
 #include "host/zelVst.h"
 
@@ -81,8 +82,7 @@ private:
 // One instance and the buffers a host keeps for it.
 class Host {
 public:
-    Host() : outputs(kOutputs, std::vector<float>(kMaxFrames)), silence(kMaxFrames), midi(kMaxEvents),
-             sysex(kMaxEvents), list(offsetof(VstEvents, events) + sizeof(VstEvent*) * kMaxEvents) {
+    Host() : outputs(kOutputs, std::vector<float>(kMaxFrames)), silence(kMaxFrames) {
         for (auto& channel : outputs) pointers.push_back(channel.data());
         inputs[0] = inputs[1] = silence.data();
         effect = createPlugin(quietHost);  // what the exported entry returns
@@ -106,38 +106,8 @@ public:
     }
     const std::vector<float>& output(int channel) const { return outputs[size_t(channel)]; }
 
-    // Events as midi messages (status, data1, data2) with their deltas; a
-    // zero status stands for a SysEx block.
-    struct Event {
-        int32_t delta;
-        uint8_t status, data1, data2;
-    };
-    void send(const std::vector<Event>& events) {
-        const size_t count = std::min(events.size(), size_t(kMaxEvents));
-        VstEvent** pointersOut = reinterpret_cast<VstEvent**>(list.data() + offsetof(VstEvents, events));
-        for (size_t i = 0; i < count; ++i) {
-            const Event& e = events[i];
-            if (e.status == 0) {
-                sysex[i] = VstEvent{};
-                sysex[i].type = kVstSysExType;
-                sysex[i].byteSize = sizeof(VstEvent);
-                sysex[i].deltaFrames = e.delta;
-                pointersOut[i] = &sysex[i];
-                continue;
-            }
-            midi[i] = VstMidiEvent{};
-            midi[i].type = kVstMidiType;
-            midi[i].byteSize = sizeof(VstMidiEvent);
-            midi[i].deltaFrames = e.delta;
-            midi[i].midiData[0] = char(e.status);
-            midi[i].midiData[1] = char(e.data1);
-            midi[i].midiData[2] = char(e.data2);
-            pointersOut[i] = reinterpret_cast<VstEvent*>(&midi[i]);
-        }
-        const VstInt32 number = VstInt32(count);
-        std::memcpy(list.data(), &number, sizeof number);
-        dispatch(effProcessEvents, 0, 0, list.data());
-    }
+    using Event = HostEvent;
+    void send(const std::vector<Event>& events) { dispatch(effProcessEvents, 0, 0, eventBlock.fill(events)); }
 
 private:
     AEffect* effect = nullptr;
@@ -145,9 +115,7 @@ private:
     std::vector<float*> pointers;
     std::vector<float> silence;
     float* inputs[2];
-    std::vector<VstMidiEvent> midi;
-    std::vector<VstEvent> sysex;
-    std::vector<char> list;
+    EventBlock eventBlock{kMaxEvents};
 };
 
 // A text opcode's answer must end inside the host's buffer.
@@ -162,7 +130,8 @@ std::vector<Host::Event> eventsFrom(Script& script) {
     for (auto& event : events) {
         const uint8_t shape = script.byte();
         event.delta = (shape & 1) ? script.int32() : script.byte();
-        event.status = (shape & 2) ? 0 : script.byte();
+        event.sysex = (shape & 2) != 0;
+        event.status = event.sysex ? 0 : script.byte();
         event.data1 = script.byte();
         event.data2 = script.byte();
     }
