@@ -167,18 +167,6 @@ std::set<std::string> openSockets(const std::string& process) {
     return found;
 }
 
-TempDir::TempDir() {
-    const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") + "/zel001-x11-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp " + pattern);
-    dir = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
-}
-
 // --- The host window -----------------------------------------------------------
 
 HostWindow::HostWindow(int x, int y, bool deep) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "PatchBytes.h"
+#include "TempDir.h"
 #include "VstHost.h"
 
 namespace x11test {
@@ -78,19 +79,6 @@ bool exists(const std::string& path);
 // connections, by their inode.
 std::set<std::string> openSockets(const std::string& process = "self");
 
-// A fresh folder, removed with everything in it when the object goes.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return dir; }
-    std::string operator/(const std::string& name) const { return dir + "/" + name; }
-
-private:
-    std::string dir;
-};
 
 // The host's side of the screen: a display connection and a top-level window
 // that the editor opens in.

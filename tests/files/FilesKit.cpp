@@ -127,26 +127,6 @@ bool sameKit(const KitSnapshot& a, const KitSnapshot& b, std::string* difference
     return true;
 }
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "zel-files-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    root = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(root, ignored);
-}
-
-std::string TempDir::write(const std::string& name, const Bytes& bytes) const {
-    const fs::path full = fs::path(root) / name;
-    fs::create_directories(full.parent_path());
-    std::ofstream out(full, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) std::abort();
-    return full.string();
-}
-
 void putU16(Bytes& bytes, size_t offset, uint16_t value) {
     bytes[offset] = static_cast<uint8_t>(value);
     bytes[offset + 1] = static_cast<uint8_t>(value >> 8);

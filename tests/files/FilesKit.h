@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CoreUnderTest.h"
+#include "TempDir.h"
 #include "engine/DrumSynth.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -89,22 +90,6 @@ public:
 
 private:
     AEffect* effect = nullptr;
-};
-
-// A private directory under the system's temporary directory, removed with
-// everything in it at the end of the test.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return root; }
-    // Writes the bytes to path()/name (creating directories) and returns the full path.
-    std::string write(const std::string& name, const Bytes& bytes) const;
-
-private:
-    std::string root;
 };
 
 // A canonical 44-byte-header WAV file. Each value's low `width` bytes are
