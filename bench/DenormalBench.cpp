@@ -30,7 +30,7 @@ namespace {
 
 constexpr int32_t kSampleFrames = 4 * 44100;
 constexpr int32_t kBlock = 1024;
-constexpr int kVoices = 24;
+constexpr int kVoices = kVoiceCount;  // every voice sounding
 constexpr int kPaths = 3;
 const RenderPath kPathOf[kPaths] = {RenderPath::Plain, RenderPath::Lanes4, RenderPath::Lanes8};
 const char* const kPathNames[kPaths] = {"plain", "lanes4", "lanes8"};

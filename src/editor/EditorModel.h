@@ -67,6 +67,10 @@ struct ControlBox {
 };
 ControlBox boxOf(const EditorModel& model, const GuiControl& control);
 
+// The length of a slider's handle along its track, in window pixels: where
+// the painter draws it and where a press or a drag finds it.
+inline int sliderHandleSize(const EditorModel& model) { return static_cast<int>(model.scale * 16.0f); }
+
 // Whether the control is bound to one of the 240 parameters.
 inline bool boundToParameter(const GuiControl& control) {
     return control.param >= 0 && control.param < kParamCount;

@@ -7,15 +7,11 @@
 #include <cstring>
 
 #include "editor/Editor.h"
+#include "engine/Numbers.h"
 
 namespace {
 
 constexpr float kFineDrag = 0.2f;  // Shift: five times the travel for the same change
-
-float clampUnit(float value) {
-    if (!(value > 0.0f)) return 0.0f;
-    return value < 1.0f ? value : 1.0f;
-}
 
 bool reportsCommands(const GuiControl& control) { return (control.flags & kReportsCommands) != 0; }
 
@@ -61,7 +57,10 @@ void Editor::commitName(GuiControl& nameBox) {
         window->nameBoxText(name, sizeof name);
         window->parkNameBox();
     }
-    if (boundToParameter(nameBox)) port.renamePad(nameBox.param / kParamsPerPad, name);
+    // A name the plug-in refused leaves the pad its old one, and the repaint
+    // shows that again in the box and the label, never what was typed.
+    if (boundToParameter(nameBox) && !port.renamePad(nameBox.param / kParamsPerPad, name))
+        markBound(state, nameBox.param);
     state.fullRedraw += 1;
 }
 
@@ -105,7 +104,7 @@ bool Editor::press(int x, int y, MouseButton button) {
     }
     beginGesture(*hit);
     const ControlBox box = boxOf(state, *hit);
-    const int handle = static_cast<int>(state.scale * 16.0f);
+    const int handle = sliderHandleSize(state);
     switch (hit->kind) {
         case Button: break;
         case HSlider:
@@ -132,7 +131,7 @@ bool Editor::move(int x, int y, bool shift) {
     if (control == nullptr) return true;
     const float f = shift ? kFineDrag : 1.0f;
     const ControlBox box = boxOf(state, *control);
-    const int handle = static_cast<int>(state.scale * 16.0f);
+    const int handle = sliderHandleSize(state);
     float v = valueOf(state, *control);
     switch (control->kind) {
         case HSlider: {

@@ -75,11 +75,9 @@ void paintButton(const Context& c, const GuiControl& control, const ControlBox& 
     if (control.fontSize != 0) drawOwnText(c, control, b);
 }
 
-int handleSize(const EditorModel& model) { return static_cast<int>(model.scale * 16.0f); }
-
 void paintHSlider(const Context& c, const GuiControl& control, const ControlBox& b) {
     c.canvas.rectangle(b.left, b.top, b.left + b.width, b.top + b.height, c.border(), control.faceColor);
-    const int size = handleSize(c.model);
+    const int size = sliderHandleSize(c.model);
     const float v = valueOf(c.model, control);
     const int x = static_cast<int>(static_cast<float>(b.width - size) * v + static_cast<float>(b.left));
     drawBevelBox(c, x, b.top, x + size, b.top + b.height, control.inkColor);
@@ -87,7 +85,7 @@ void paintHSlider(const Context& c, const GuiControl& control, const ControlBox&
 
 void paintVSlider(const Context& c, const GuiControl& control, const ControlBox& b) {
     c.canvas.rectangle(b.left, b.top, b.left + b.width, b.top + b.height, c.border(), control.faceColor);
-    const int size = handleSize(c.model);
+    const int size = sliderHandleSize(c.model);
     const float v = valueOf(c.model, control);
     const int y =
         static_cast<int>(static_cast<float>(b.height - size) * (1.0f - v) + static_cast<float>(b.top));

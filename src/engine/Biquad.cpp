@@ -3,12 +3,13 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "engine/NumberLimits.h"
+
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kHalfLn2 = 0.34657359027997264;  // octave bandwidth to the sinh argument
 constexpr float kHalfLn2Single = 0.3465736f;
-constexpr float kDenormalFloor = 1e-25f;
 
 // Tiny values are cut to zero so that decaying filters never reach the slow
 // denormal range; the cut is part of the filter's defined output.

@@ -6,16 +6,12 @@
 #include <cstdint>
 
 #include "engine/BitDepth.h"
+#include "engine/KitLimits.h"
 #include "engine/Pad.h"
 #include "engine/RenderPath.h"
 #include "engine/SampleHold.h"
 #include "engine/Voice.h"
 #include "engine/VoiceLanes.h"
-
-constexpr int kPadCount = 16;
-constexpr int kVoiceCount = 24;
-constexpr int kOutputCount = 16;
-constexpr int kOutputPairCount = 8;
 
 struct SampleStore;
 

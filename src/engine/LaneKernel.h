@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "engine/NumberLimits.h"
 #include "engine/VoiceLanes.h"
 
 // The per-frame helpers must melt into the frame loop so that the state
@@ -22,9 +23,6 @@ namespace {
 using lanes::Filter;
 using lanes::Group;
 using lanes::Hold;
-
-constexpr float kDenormalFloor = 1e-25f;
-constexpr float kIntRange = 2147483648.0f;
 
 template <class S>
 struct FilterLanes {

@@ -2,12 +2,14 @@
 
 #include <cstdint>
 
+#include "engine/NumberLimits.h"
+
 // Truncation toward zero that saturates instead of overflowing, for values
 // that come from outside (patch fields shown as text, say).
 inline int32_t truncToInt(float value) {
     if (value != value) return 0;
-    if (value <= -2147483648.0f) return INT32_MIN;
-    if (value >= 2147483648.0f) return INT32_MAX;
+    if (value <= -kIntRange) return INT32_MIN;
+    if (value >= kIntRange) return INT32_MAX;
     return static_cast<int32_t>(value);
 }
 

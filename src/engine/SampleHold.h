@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "engine/NumberLimits.h"
+
 constexpr int kHoldRateCount = 16;
 
 // Rates at which a pad may hold its sample values, indexed by rateIndex.
@@ -16,9 +18,9 @@ float holdRatioOf(int rateIndex, float sampleRate);
 // against the int range and the sample's end, which rounding can touch.
 inline int32_t heldIndex(int32_t k, float holdRatio, float holdInverse, int32_t frameCount) {
     const float held = static_cast<float>(k) * holdRatio;
-    if (!(held < 2147483648.0f)) return k;
+    if (!(held < kIntRange)) return k;
     const float source = static_cast<float>(static_cast<int32_t>(held)) * holdInverse;
-    if (!(source < 2147483648.0f)) return k;
+    if (!(source < kIntRange)) return k;
     int32_t index = static_cast<int32_t>(source);
     if (index >= frameCount) index = frameCount - 1;
     return index < 0 ? 0 : index;

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr float kIntRange = 2147483648.0f;
 
 bool sameBits(float a, float b) {
     uint32_t x, y;

@@ -10,13 +10,14 @@
 
 #include <cstdint>
 
+#include "engine/KitLimits.h"
+
 namespace lanes {
 
 constexpr int kMaxWidth = 8;
-constexpr int kVoices = 24;
-constexpr int kMaxGroups = kVoices / 4;
+constexpr int kMaxGroups = (kVoiceCount + 3) / 4;  // of the narrowest lanes, 4 wide
 constexpr int kChunk = 128;  // frames each group renders before the mix
-constexpr int kDiscardRow = kVoices;  // where the lanes without a voice go
+constexpr int kDiscardRow = kVoiceCount;  // where the lanes without a voice go
 
 enum class Hold : uint8_t { Guarded, Unguarded, Identity };
 
@@ -64,8 +65,8 @@ struct MixVoice {
 
 struct Workspace {
     Group groups[kMaxGroups];
-    MixVoice mix[kVoices];
-    float rows[kVoices + 1][kChunk];
+    MixVoice mix[kVoiceCount];
+    float rows[kVoiceCount + 1][kChunk];
     float tile[kChunk * kMaxWidth];  // one group's chunk, lane by lane within a frame
 };
 
