@@ -74,6 +74,11 @@ bool describe(const Voice& voice, int slot, LaneVoice& lane) {
         if (!singleSection(voiceFilter(voice, f))) return false;
         lane.filters |= static_cast<uint8_t>(1u << f);
     }
+    // The key orders what a group pays for most per frame into its highest
+    // bits, so that sorted voices cluster by it and as few groups as possible
+    // run it: the three filters (bits 5 to 7), the quantiser (bit 4), the
+    // hold's guards (bits 1 and 2: 2 guarded, 1 unguarded, 0 identity) and a
+    // running choke fade (bit 0).
     const bool choked = voice.fadeOut != 0.0f;
     lane.key = (lane.filters << 5) | (lane.quantise << 4) | ((2 - static_cast<int>(lane.hold)) << 1) | choked;
     return true;

@@ -32,7 +32,10 @@ void startVoice(const DrumSynth& synth, Voice& voice, Pad& pad, int16_t velocity
     borrowFilter(voice.lowCutFilter, pad.lowCutFilter);
     borrowFilter(voice.midFilter, pad.midFilter);
     borrowFilter(voice.highCutFilter, pad.highCutFilter);
-    // Hard hits play higher and soft ones lower, scaled by Pitch-X.
+    // Hard hits play higher and soft ones lower, scaled by Pitch-X: velocity
+    // 90 plays the sample as recorded, and each step away from it bends the
+    // pitch by 0.2 % at full Pitch-X, up to +7.4 % at 127 (37 steps) and
+    // down to -6 % at 60 and below (never more than 30 steps).
     const int bend = std::max(velocity - 90, -30);
     voice.pitchFactor = 1.0f + static_cast<float>(bend) * 0.002f * pad.pitchX;
     voice.fadeInStep = 0.0f;
@@ -51,6 +54,15 @@ void startVoice(const DrumSynth& synth, Voice& voice, Pad& pad, int16_t velocity
 // Fades out every other voice of the pad's choke group. A hit within half a
 // second of such a voice is a roll: it starts quieter, rises over
 // |Pitch-X| / 5 seconds, and starts bent by up to 2.5 % x Pitch-X, gliding back.
+//
+// The roll's numbers: from |Pitch-X| 0.005 up (below, the rise would last
+// under a millisecond and there is none), the new voice starts at the level
+// of how far into the half second it came (elapsed / halfRate) and rises by
+// 1000 / (|Pitch-X| x 200 x rate) a sample, which would take a silent start
+// to full level in |Pitch-X| x 200 ms. Its pitch is raised by elapsed x
+// 0.025 / halfRate x Pitch-X, the later the hit the higher, and falls back by
+// 3.3333335 / rate a sample (1 / 0.3 s): a bend of b glides back to the
+// sample's own pitch in 0.3 x b seconds, 7.5 ms for the largest, 2.5 %.
 void chokeGroup(const DrumSynth& synth, int newSlot, Pad& pad) {
     DrumKit& kit = *synth.kit;
     Voice& fresh = kit.voices[newSlot];
