@@ -110,20 +110,12 @@ int BenchEngine::sounding() const {
 void BenchEngine::block(int32_t frames) {
     const int missing = voices - sounding();
     if (missing > 0) {
-        events.numEvents = missing;
+        hits.clear();
         for (int e = 0; e < missing; ++e) {
-            VstMidiEvent& midi = events.midi[e];
-            std::memset(&midi, 0, sizeof midi);
-            midi.type = kVstMidiType;
-            midi.byteSize = sizeof midi;
-            midi.midiData[0] = static_cast<char>(midi::kNoteOn);
-            midi.midiData[1] = static_cast<char>(synth->kit->pads[nextPad].note);
-            midi.midiData[2] = 100;
-            events.events[e] = reinterpret_cast<VstEvent*>(&midi);
+            hits.push_back({0, midi::kNoteOn, static_cast<uint8_t>(synth->kit->pads[nextPad].note), 100});
             nextPad = (nextPad + 1) % kPadCount;
         }
-        static_assert(offsetof(EventBlock, events) == offsetof(VstEvents, events), "VstEvents prefix");
-        dispatch(effProcessEvents, 0, 0, 0.0f, &events);
+        dispatch(effProcessEvents, 0, 0, 0.0f, eventBlock.fill(hits));
     }
     effect->processReplacing(effect, inputs, outputs, frames);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "EventBlock.h"
 #include "engine/DrumSynth.h"
 #include "engine/RenderPath.h"
 #include "host/Vst2.h"
@@ -48,13 +49,6 @@ private:
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt, void* ptr = nullptr);
     void set(int pad, int param, float value);
 
-    struct EventBlock {
-        VstInt32 numEvents;
-        VstIntPtr reserved;
-        VstEvent* events[kVoiceCount];
-        VstMidiEvent midi[kVoiceCount];
-    };
-
     int voices;
     PadSetup setup;
     std::vector<std::vector<float>> storage;
@@ -63,7 +57,8 @@ private:
     float* inputs[2] = {};
     AEffect* effect = nullptr;
     DrumSynth* synth = nullptr;
-    EventBlock events{};
+    EventBlock eventBlock{kVoiceCount};
+    std::vector<HostEvent> hits;
     int nextPad = 0;
     bool ready = false;
 };

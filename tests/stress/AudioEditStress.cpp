@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "EventBlock.h"
 #include "files/Patch.h"
 #include "host/zelVst.h"
 
@@ -39,15 +40,6 @@ constexpr int kMaxEventsPerBlock = 12;
 VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
-
-// A host's VstEvents record for up to kMaxEventsPerBlock MIDI events.
-struct EventBlock {
-    VstInt32 numEvents;
-    VstIntPtr reserved;
-    VstEvent* events[kMaxEventsPerBlock];
-    VstMidiEvent midi[kMaxEventsPerBlock];
-};
-static_assert(offsetof(EventBlock, events) == offsetof(VstEvents, events), "VstEvents prefix");
 
 struct Counts {
     std::atomic<long> blocks{0};
@@ -142,7 +134,8 @@ void playAudio(Session& run) {
     float* outputs[kOutputs];
     float* inputs[2] = {silence.data(), silence.data()};
     for (int o = 0; o < kOutputs; ++o) outputs[o] = storage[o].data();
-    EventBlock list{};
+    EventBlock list{kMaxEventsPerBlock};
+    std::vector<HostEvent> events;
     auto pick = [&rng](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
 
     run.waitForGo();
@@ -154,22 +147,16 @@ void playAudio(Session& run) {
         else if (pick(0, 2) == 0) frames = pick(1, 64);
 
         const int count = pick(0, kMaxEventsPerBlock);
-        list.numEvents = count;
+        events.clear();
         for (int e = 0; e < count; ++e) {
-            VstMidiEvent& midi = list.midi[e];
-            std::memset(&midi, 0, sizeof midi);
-            midi.type = kVstMidiType;
-            midi.byteSize = sizeof midi;
-            midi.deltaFrames = pick(0, frames + frames / 4);  // some past the block's end
+            const int32_t delta = pick(0, frames + frames / 4);  // some past the block's end
             const int kind = pick(0, 9);
             const int channel = pick(0, 3);
             const uint8_t status = uint8_t((kind < 6 ? 0x90 : kind < 9 ? 0x80 : 0xB0) | channel);
-            midi.midiData[0] = char(status);
-            midi.midiData[1] = char(kind < 9 ? pick(20, 91) : 123);  // keys pads can have
-            midi.midiData[2] = char(kind < 9 ? pick(0, 127) : 0);
-            list.events[e] = reinterpret_cast<VstEvent*>(&midi);
+            const uint8_t key = uint8_t(kind < 9 ? pick(20, 91) : 123);  // keys pads can have
+            events.push_back({delta, status, key, uint8_t(kind < 9 ? pick(0, 127) : 0)});
         }
-        if (run.dispatch(effProcessEvents, 0, 0, &list) != 1) run.counts.refusedEvents.fetch_add(1);
+        if (run.dispatch(effProcessEvents, 0, 0, list.fill(events)) != 1) run.counts.refusedEvents.fetch_add(1);
 
         // Frames the plug-in leaves unwritten would show up as NaN.
         for (auto& buffer : storage)

@@ -3,8 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
-EventBlock::EventBlock(size_t capacity)
-    : midi(capacity), sysex(capacity), list(offsetof(VstEvents, events) + sizeof(VstEvent*) * capacity) {}
+EventBlock::EventBlock(size_t capacity) { reserve(capacity); }
+
+// The record declares room for two pointers; a list never has less.
+void EventBlock::reserve(size_t capacity) {
+    if (capacity <= midi.size() && !list.empty()) return;
+    midi.resize(std::max(capacity, midi.size()));
+    sysex.resize(midi.size());
+    list.assign(std::max(sizeof(VstEvents), offsetof(VstEvents, events) + sizeof(VstEvent*) * midi.size()), 0);
+}
 
 VstEvents* EventBlock::fill(const std::vector<HostEvent>& events) {
     taken = std::min(events.size(), midi.size());

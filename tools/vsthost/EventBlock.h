@@ -1,6 +1,7 @@
 // The event list a host hands to effProcessEvents, kept as a host keeps it:
-// room for a fixed number of events made once, so that filling it before a
-// call allocates nothing on the thread that makes the call.
+// room for a number of events made ahead, so that filling it before a call
+// allocates nothing on the thread that makes the call. Every host of ours
+// (vsthost, zel, the tests and the benchmarks) builds its lists here.
 #pragma once
 
 #include <cstddef>
@@ -20,7 +21,10 @@ class EventBlock {
 public:
     explicit EventBlock(size_t capacity);
 
-    // The first capacity events as the record effProcessEvents takes.
+    // Room for at least capacity events from now on.
+    void reserve(size_t capacity);
+    // The first capacity events as the record effProcessEvents takes, valid
+    // until the next fill.
     VstEvents* fill(const std::vector<HostEvent>& events);
     // How many events the last fill took.
     size_t count() const { return taken; }

@@ -67,28 +67,11 @@ std::string Effect::text(VstInt32 opcode, VstInt32 index) {
 }
 
 VstIntPtr Effect::sendMidi(const std::vector<MidiEvent>& events) {
-    midi.assign(events.size(), VstMidiEvent{});
-    pointers.clear();
-    for (size_t i = 0; i < events.size(); ++i) {
-        VstMidiEvent& event = midi[i];
-        event.type = kVstMidiType;
-        event.byteSize = sizeof(VstMidiEvent);
-        event.deltaFrames = static_cast<VstInt32>(events[i].frame);
-        event.midiData[0] = static_cast<char>(events[i].status);
-        event.midiData[1] = static_cast<char>(events[i].data1);
-        event.midiData[2] = static_cast<char>(events[i].data2);
-        pointers.push_back(reinterpret_cast<VstEvent*>(&event));
-    }
-    // VstEvents ends in an array of as many pointers as there are events.
-    const size_t listOffset = offsetof(VstEvents, events);
-    eventList.assign(std::max(sizeof(VstEvents), listOffset + sizeof(VstEvent*) * pointers.size()),
-                     0);
-    const VstInt32 count = static_cast<VstInt32>(pointers.size());
-    std::memcpy(eventList.data(), &count, sizeof count);
-    if (!pointers.empty())
-        std::memcpy(eventList.data() + listOffset, pointers.data(),
-                    sizeof(VstEvent*) * pointers.size());
-    return dispatch(effProcessEvents, 0, 0, eventList.data());
+    pending.clear();
+    for (const MidiEvent& event : events)
+        pending.push_back({static_cast<int32_t>(event.frame), event.status, event.data1, event.data2});
+    eventBlock.reserve(pending.size());
+    return dispatch(effProcessEvents, 0, 0, eventBlock.fill(pending));
 }
 
 void Effect::process(float** outputs, VstInt32 frames) {

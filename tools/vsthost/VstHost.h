@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "EventBlock.h"
 #include "host/Vst2.h"
 #include "platform/DynamicLibrary.h"
 
@@ -75,9 +76,8 @@ public:
 private:
     AEffect* effect;
     std::vector<std::vector<float>> inputs;
-    std::vector<VstMidiEvent> midi;   // kept until the next call, as hosts do
-    std::vector<VstEvent*> pointers;
-    std::vector<char> eventList;
+    EventBlock eventBlock{0};  // kept until the next call, as hosts do
+    std::vector<HostEvent> pending;
 };
 
 // Renders frames into numOutputs channels in host blocks of block frames,

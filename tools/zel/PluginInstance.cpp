@@ -61,23 +61,14 @@ std::string PluginInstance::text(VstInt32 opcode, VstInt32 index) {
 }
 
 void PluginInstance::sendMidi(const TimedMessage* messages, size_t count, int64_t blockStart) {
-    events.assign(count, VstMidiEvent{});
-    const size_t listOffset = offsetof(VstEvents, events);
-    eventList.assign(listOffset + sizeof(VstEvent*) * (count < 2 ? 2 : count), 0);
-    VstEvents* list = reinterpret_cast<VstEvents*>(eventList.data());
-    list->numEvents = static_cast<VstInt32>(count);
+    pending.clear();
     for (size_t i = 0; i < count; ++i) {
-        VstMidiEvent& event = events[i];
-        event.type = kVstMidiType;
-        event.byteSize = sizeof(VstMidiEvent);
-        event.deltaFrames = static_cast<VstInt32>(messages[i].frame - blockStart);
-        event.midiData[0] = static_cast<char>(messages[i].status);
-        event.midiData[1] = static_cast<char>(messages[i].data1);
-        event.midiData[2] = static_cast<char>(messages[i].data2);
-        VstEvent* pointer = reinterpret_cast<VstEvent*>(&event);
-        std::memcpy(eventList.data() + listOffset + i * sizeof pointer, &pointer, sizeof pointer);
+        const TimedMessage& message = messages[i];
+        pending.push_back({static_cast<int32_t>(message.frame - blockStart), message.status, message.data1,
+                           message.data2});
     }
-    dispatch(effProcessEvents, 0, 0, eventList.data());
+    eventBlock.reserve(count);
+    dispatch(effProcessEvents, 0, 0, eventBlock.fill(pending));
 }
 
 void PluginInstance::process(float** outputs, int32_t frames) {

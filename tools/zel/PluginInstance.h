@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "EventBlock.h"
 #include "MidiTiming.h"
 #include "engine/DrumSynth.h"
 #include "host/Vst2.h"
@@ -52,7 +53,7 @@ public:
 
 private:
     AEffect* effect = nullptr;
-    std::vector<VstMidiEvent> events;
-    std::vector<uint8_t> eventList;
+    EventBlock eventBlock{0};
+    std::vector<HostEvent> pending;
     std::vector<float> silence;
 };
