@@ -7,7 +7,7 @@
 #include "editor/Editor.h"
 #include "editor/PadSelection.h"
 #include "files/FileBytes.h"
-#include "files/PatchFile.h"
+#include "platform/ReplacingFile.h"
 
 namespace {
 
@@ -114,7 +114,7 @@ void Editor::removeSample(int pad) {
 void Editor::savePatch(const char* path) {
     const std::vector<uint8_t> bytes = port.patch();
     const std::string failed =
-        bytes.empty() ? std::string("the kit could not be copied") : writeFileReplacing(path, bytes);
+        bytes.empty() ? std::string("the kit could not be copied") : writeWholeFileReplacing(path, bytes.data(), bytes.size());
     if (!failed.empty() && window != nullptr)
         window->tell(("Could not save " + quoted(path) + ": " + failed + ". The file is unchanged.").c_str());
 }

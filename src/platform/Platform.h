@@ -29,7 +29,3 @@ void platformModulePath(char* buffer, size_t size);
 
 // The module handle the loader gave us (HINSTANCE on Windows, null elsewhere).
 void* platformModuleHandle();
-
-// Puts the file at from in the place of the file at to, replacing it at once
-// (never leaving neither). False with the system's reason when it cannot.
-bool platformReplaceFile(const char* from, const char* to, std::string* reason);

@@ -5,8 +5,6 @@
 #include <sched.h>
 #include <time.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 void platformYield() { sched_yield(); }
@@ -31,10 +29,4 @@ void platformModulePath(char* buffer, size_t size) {
 }
 
 void* platformModuleHandle() { return nullptr; }
-
-bool platformReplaceFile(const char* from, const char* to, std::string* reason) {
-    if (std::rename(from, to) == 0) return true;
-    if (reason != nullptr) *reason = std::strerror(errno);
-    return false;
-}
 #endif

@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include "platform/Win32Error.h"
 
 namespace {
 HINSTANCE moduleHandle = nullptr;
@@ -30,10 +29,4 @@ void platformModulePath(char* buffer, size_t size) {
 }
 
 void* platformModuleHandle() { return moduleHandle; }
-
-bool platformReplaceFile(const char* from, const char* to, std::string* reason) {
-    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    if (reason != nullptr) *reason = win32ErrorText(GetLastError());
-    return false;
-}
 #endif

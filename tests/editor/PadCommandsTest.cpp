@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "EditorHarness.h"
+#include "FileSizeLimit.h"
 #include "host/zelVst.h"
 
 namespace {
@@ -160,16 +161,19 @@ TEST_F(PadCommands, AFileThatIsNoPatchIsRefusedAndChangesNothing) {
     EXPECT_NE(t.window.told[0].find("size check"), std::string::npos) << t.window.told[0];
 }
 
-TEST_F(PadCommands, AFailedSaveKeepsTheOldFile) {
+TEST_F(PadCommands, ASaveToAFullDiskKeepsTheOldFile) {
     const std::vector<uint8_t> old = {'o', 'l', 'd'};
     const std::string path = folder.write("song.bin", old);
-    fs::create_directory(path + ".saving");  // where the new bytes would go first
     pressAndRelease(t.model().controls.leftColumn[0]);
-    answer(FileRequest::SavePatch, path);
+    {
+        FileSizeLimit full(4096);  // less than the kit's 9372 bytes
+        answer(FileRequest::SavePatch, path);
+    }
     EXPECT_EQ(readFile(path), old);
     ASSERT_EQ(t.window.told.size(), 1u);
-    EXPECT_NE(t.window.told[0].find("The file is unchanged"), std::string::npos) << t.window.told[0];
-    EXPECT_TRUE(fs::is_directory(path + ".saving")) << "nothing of ours removed it";
+    EXPECT_NE(t.window.told[0].find("File too large. The file is unchanged"), std::string::npos) << t.window.told[0];
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path("")), fs::directory_iterator{}), 1)
+        << "nothing but the old file is left";
 }
 
 TEST_F(PadCommands, SavingOverAFileReplacesItWithoutAsking) {

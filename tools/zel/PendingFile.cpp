@@ -1,17 +1,11 @@
 #include "PendingFile.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "ZelError.h"
-#include "files/FileBytes.h"
 
 namespace {
 
@@ -52,63 +46,32 @@ private:
     sigset_t before;
 };
 
-std::string directoryOf(const std::string& path) {
-    const size_t cut = path.find_last_of('/');
-    if (cut == std::string::npos) return ".";
-    return cut == 0 ? "/" : path.substr(0, cut);
-}
-
-// mkstemp makes the file private; a finished file gets the usual rights.
-mode_t usualMode() {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
 }  // namespace
 
 PendingFile::PendingFile(const std::string& path) : target(path) {
-    std::string pattern = directoryOf(path) + "/." + baseName(path.c_str()) + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
     {
         InterruptionsHeld held;
-        fd = mkstemp(name.data());
-        if (fd >= 0) setPending(name.data());
+        file = std::make_unique<ReplacingFile>(path);
+        if (file->ok()) setPending(file->temporaryPath());
     }
-    if (fd < 0) throw fileError(path, std::string("cannot be written: ") + std::strerror(errno));
-    temporary = name.data();
+    if (!file->ok()) throw fileError(path, "cannot be written: " + file->failure());
 }
 
+// The handler must forget the file before it goes, or a signal then could
+// remove a stranger's file of the same name.
 PendingFile::~PendingFile() {
-    if (fd >= 0) close(fd);
-    if (!temporary.empty()) {
-        pendingSet = 0;
-        unlink(temporary.c_str());
-    }
+    pendingSet = 0;
+    file.reset();
 }
 
 void PendingFile::write(const uint8_t* bytes, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0)
-            throw fileError(target, std::string("cannot be written: ") + std::strerror(errno));
-        bytes += written;
-        size -= static_cast<size_t>(written);
-    }
+    if (!file->write(bytes, size)) throw fileError(target, "cannot be written: " + file->failure());
 }
 
 void PendingFile::commit() {
-    const int descriptor = fd;
-    fd = -1;
-    int reason = 0;
-    if (fchmod(descriptor, usualMode()) != 0 || fsync(descriptor) != 0) reason = errno;
-    if (close(descriptor) != 0 && reason == 0) reason = errno;
-    if (reason == 0 && rename(temporary.c_str(), target.c_str()) != 0) reason = errno;
-    if (reason != 0) throw fileError(target, std::string("cannot be written: ") + std::strerror(reason));
+    const bool committed = file->commit();
     pendingSet = 0;
-    temporary.clear();
+    if (!committed) throw fileError(target, "cannot be written: " + file->failure());
 }
 
 void removePendingFileOnSignals() {

@@ -1,10 +1,13 @@
-// An output file that appears only when it is complete: it is written under
-// a temporary name beside its target and renamed over the target at the end,
-// so a failure or an interruption never leaves a partial file behind.
+// An output file that appears only when it is complete: a ReplacingFile
+// whose temporary file an interruption removes too, so that neither a
+// failure nor a signal ever leaves a partial file behind.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "platform/ReplacingFile.h"
 
 class PendingFile {
 public:
@@ -16,7 +19,7 @@ public:
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
-    int descriptor() const { return fd; }
+    int descriptor() const { return file->descriptor(); }
     const std::string& path() const { return target; }
 
     // Writes bytes at the current position; throws on failure.
@@ -26,8 +29,7 @@ public:
 
 private:
     std::string target;
-    std::string temporary;
-    int fd = -1;
+    std::unique_ptr<ReplacingFile> file;
 };
 
 // Removes the pending temporary file when the process is interrupted
