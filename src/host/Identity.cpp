@@ -1,5 +1,7 @@
 #include "host/Identity.h"
 
+#include <cstring>
+
 namespace identity {
 
 namespace {
@@ -25,6 +27,13 @@ struct NamesTable {
 };
 
 }  // namespace
+
+void copyHostText(char* to, const char* from, int limit) {
+    size_t length = 0;
+    while (length < static_cast<size_t>(limit) && from[length] != '\0') ++length;
+    std::memcpy(to, from, length);
+    to[length] = '\0';
+}
 
 const char* const* namesTable() {
     static const NamesTable table;  // thread-safe one-time initialisation

@@ -35,6 +35,12 @@ constexpr int kVendorLength = 16;
 constexpr int kProductLength = 16;
 constexpr int kParamTextLength = 16;
 
+// Writes at most limit characters of the text, then its terminating zero,
+// and nothing past it: a host may have sized its buffer for the interface's
+// standard lengths (8 characters for parameter texts, 32 for names), which
+// padding to our limits would overrun.
+void copyHostText(char* to, const char* from, int limit);
+
 enum NameEntry { EffectNameEntry = 0, VendorEntry = 1, ProductEntry = 2, FirstParameterEntry = 3 };
 constexpr int kNamesCount = FirstParameterEntry + 2 * kParamCount;  // 483
 

@@ -84,8 +84,7 @@ void zelVst::getParameterDisplay(VstInt32 index, char* text) {
         memo.value = describePadParameter(synth, index, memo.text);
         memo.index = index;
     }
-    std::strncpy(text, memo.text, identity::kParamTextLength);
-    text[identity::kParamTextLength] = '\0';
+    identity::copyHostText(text, memo.text, identity::kParamTextLength);
 }
 
 void zelVst::getParameterName(VstInt32 index, char* text) {
