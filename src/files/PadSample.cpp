@@ -9,40 +9,13 @@
 #include "files/FileBytes.h"
 #include "files/LittleEndian.h"
 #include "files/SampleStore.h"
-#include "files/WavFormat.h"
 #include "platform/Platform.h"
+
+const char kNoMemoryForSample[] = "too large for the memory left";
 
 namespace {
 
 constexpr unsigned kRemovalPatienceMs = 200;
-
-// Decodes the slot the pad plays and switches the pad over to it. The old
-// buffer can go at once: every voice re-reads its pad for each sample.
-void decodeIntoPad(DrumSynth& synth, int p, bool takeHandshake) {
-    DrumKit& kit = *synth.kit;
-    Pad& pad = kit.pads[p];
-    const uint8_t* header = slotHeader(kit, pad.slotNumber);
-    const int width = readU16(header + wav::kBlockAlign);
-    const int64_t count = readU32(header + wav::kDataSize) / width;
-    const float rate = static_cast<float>(readU32(header + wav::kSampleRate));
-    float* fresh = count != 0 ? wav::decodeSamples(header, count) : nullptr;
-    // Proven before the switch, so the audio thread does not wait for it.
-    const SampleShortcuts proof = proveShortcuts(fresh, static_cast<int32_t>(count), rate);
-
-    float* old = nullptr;
-    {
-        EditGuard guard(takeHandshake ? synth.busy : nullptr);
-        pad.frameCount = static_cast<int32_t>(count);
-        pad.sampleRate = rate;
-        updateHoldRatio(pad);
-        if (count != 0) {
-            old = pad.samples;
-            pad.samples = fresh;
-        }
-        pad.shortcuts = proof;
-    }
-    std::free(old);
-}
 
 void copyText(char* field, size_t size, const char* text) {
     std::strncpy(field, text, size - 1);
@@ -58,6 +31,11 @@ bool padHasVoices(const DrumKit& kit, const Pad& pad) {
 // Waits for the audio thread to finish the pad's voices, looking under the
 // handshake each time but never sleeping with it held. When no audio runs,
 // or the voices outlast our patience, they are ended here.
+//
+// The caller holds the edit lock throughout, so another editing thread may
+// wait for it up to our patience; the audio thread never takes that lock and
+// renders between our looks, so the wait cannot hold up the sound or
+// deadlock with it.
 void waitForVoices(DrumSynth& synth, Pad& pad) {
     DrumKit& kit = *synth.kit;
     for (unsigned waited = 0;; ++waited) {
@@ -95,80 +73,109 @@ void removeSample(DrumSynth& synth, int p) {
     pad.fileName[0] = '\0';
 }
 
-void rebuildFromSlot(DrumSynth& synth, int p) {
-    DrumKit& kit = *synth.kit;
-    Pad& pad = kit.pads[p];
-    if (pad.slotNumber < 1 || pad.slotNumber > kPadCount) return;
-    Pad& owner = kit.pads[pad.slotNumber - 1];
-    if (owner.slotSize == 0) return;
-    owner.slotOffset = static_cast<int32_t>(slotOffsetOf(kit, pad.slotNumber));
-    uint8_t* header = slotHeader(kit, pad.slotNumber);
-    if (!slotHeaderFits(header, owner.slotSize)) return;
-    if (kit.sampleStore->formatMarker < 1) {
-        // An older image: its data is stored as is; code it in place.
-        const int width = readU16(header + wav::kBlockAlign);
-        writeU16(header + wav::kChannels, 1);
-        wav::codeSamples(header + wav::kHeaderSize, width, header + wav::kHeaderSize,
-                         readU32(header + wav::kDataSize) / width, width, false);
-    }
-    decodeIntoPad(synth, p, false);
-}
-
 }  // namespace
 
-const char* loadPadSampleBytes(DrumSynth& synth, int p, const uint8_t* bytes, int64_t size,
-                               const char* name) {
-    if (synth.kit == nullptr || p < 0 || p >= kPadCount) return "no such pad";
-    DrumKit& kit = *synth.kit;
-    Pad& pad = kit.pads[p];
+bool decodeSlot(const uint8_t* header, DecodedSample& decoded) {
+    const int width = readU16(header + wav::kBlockAlign);
+    const int64_t count = readU32(header + wav::kDataSize) / width;
+    decoded.rate = static_cast<float>(readU32(header + wav::kSampleRate));
+    decoded.frameCount = static_cast<int32_t>(count);
+    decoded.samples = nullptr;
+    if (count != 0) {
+        decoded.samples = wav::decodeSamples(header, count);
+        if (decoded.samples == nullptr) return false;
+    }
+    decoded.shortcuts = proveShortcuts(decoded.samples, decoded.frameCount, decoded.rate);
+    return true;
+}
+
+void switchPadSample(DrumSynth& synth, Pad& pad, DecodedSample& decoded, bool takeHandshake) {
+    float* old = nullptr;
+    {
+        EditGuard guard(takeHandshake ? synth.busy : nullptr);
+        pad.frameCount = decoded.frameCount;
+        pad.sampleRate = decoded.rate;
+        updateHoldRatio(pad);
+        if (decoded.samples != nullptr) {
+            old = pad.samples;
+            pad.samples = decoded.samples;
+        }
+        pad.shortcuts = decoded.shortcuts;
+    }
+    // Every voice re-reads its pad for each sample: the old buffer can go.
+    std::free(old);
+    decoded.samples = nullptr;
+}
+
+PreparedSample::~PreparedSample() {
+    std::free(slot);
+    std::free(decoded.samples);
+}
+
+const char* prepareSample(const uint8_t* bytes, int64_t size, const char* name, PreparedSample& prepared) {
     wav::Layout layout;
     if (const char* why = wav::refusal(bytes, size, layout)) return why;
     const int64_t slotSize = wav::kHeaderSize + static_cast<int64_t>(layout.dataSize) / layout.channels;
     if (slotSize > INT32_MAX - kFixedImageSize) return "larger than a kit can hold";
 
-    uint8_t header[wav::kHeaderSize];
+    uint8_t* header = prepared.matchHeader;
     std::memcpy(header, bytes, wav::kHeaderSize);
     writeU32(header + wav::kFingerprint, crc32(bytes, size));
     writeU16(header + wav::kBlockAlign, layout.width);
 
-    int number = chooseSlot(kit, header);
+    prepared.slot = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(slotSize)));
+    if (prepared.slot == nullptr) return kNoMemoryForSample;
+    prepared.slotSize = static_cast<int32_t>(slotSize);
+    std::memcpy(prepared.slot, header, wav::kHeaderSize);
+    writeU16(prepared.slot + wav::kChannels, 1);
+    writeU32(prepared.slot + wav::kDataSize, static_cast<uint32_t>(slotSize - wav::kHeaderSize));
+    wav::codeSamples(bytes + wav::kHeaderSize, layout.blockAlign, prepared.slot + wav::kHeaderSize,
+                     layout.frames, layout.width, true);
+    if (!decodeSlot(prepared.slot, prepared.decoded)) return kNoMemoryForSample;
+    copyText(prepared.fileName, sizeof prepared.fileName, name);
+    return nullptr;
+}
+
+const char* installSample(DrumSynth& synth, int p, PreparedSample& prepared) {
+    if (synth.kit == nullptr || p < 0 || p >= kPadCount) return "no such pad";
+    DrumKit& kit = *synth.kit;
+    Pad& pad = kit.pads[p];
+    int number = chooseSlot(kit, prepared.matchHeader);
     if (number == 0) number = pad.slotNumber;  // every slot taken: reuse the pad's own
     if (number == 0) return "every one of the kit's 16 sample slots is taken";
 
     const int8_t previousNumber = pad.slotNumber;
     pad.slotNumber = static_cast<int8_t>(number);
     Pad& owner = kit.pads[number - 1];
-    if (slotSize != owner.slotSize) {
-        const int32_t offset = resizeSlot(kit, p, static_cast<int32_t>(slotSize));
+    if (prepared.slotSize != owner.slotSize) {
+        const int32_t offset = resizeSlot(kit, p, prepared.slotSize);
         if (offset < 0) {
             pad.slotNumber = previousNumber;
-            return "too large for the memory left";
+            return kNoMemoryForSample;
         }
         owner.slotOffset = offset;
     } else {
         owner.slotOffset = static_cast<int32_t>(slotOffsetOf(kit, number));
     }
-
-    uint8_t* slotStart = slotHeader(kit, number);
-    wav::codeSamples(bytes + wav::kHeaderSize, layout.blockAlign, slotStart + wav::kHeaderSize,
-                     layout.frames, layout.width, true);
-    writeU16(header + wav::kChannels, 1);
-    writeU32(header + wav::kDataSize, static_cast<uint32_t>(slotSize - wav::kHeaderSize));
-    std::memcpy(slotStart, header, wav::kHeaderSize);
-    copyText(pad.fileName, sizeof pad.fileName, name);
-    decodeIntoPad(synth, p, true);
+    std::memcpy(slotHeader(kit, number), prepared.slot, static_cast<size_t>(prepared.slotSize));
+    std::memcpy(pad.fileName, prepared.fileName, sizeof pad.fileName);
+    switchPadSample(synth, pad, prepared.decoded, true);
     // The slot the pad moved away from goes, unless another pad plays it:
     // left behind, it would fill the kit's sixteen slots with data no one hears.
     if (previousNumber != number) releaseUnplayedSlot(kit, previousNumber);
     return nullptr;
 }
 
-std::string loadPadSample(DrumSynth& synth, int p, const char* path) {
+const char* loadPadSampleBytes(DrumSynth& synth, int p, const uint8_t* bytes, int64_t size,
+                               const char* name) {
     if (synth.kit == nullptr || p < 0 || p >= kPadCount) return "no such pad";
-    if (path == nullptr) {
-        rebuildFromSlot(synth, p);
-        return {};
-    }
+    PreparedSample prepared;
+    if (const char* why = prepareSample(bytes, size, name, prepared)) return why;
+    return installSample(synth, p, prepared);
+}
+
+std::string loadPadSample(DrumSynth& synth, int p, const char* path) {
+    if (synth.kit == nullptr || p < 0 || p >= kPadCount || path == nullptr) return "no such pad";
     if (path[0] == '\0') {
         removeSample(synth, p);
         return {};

@@ -65,9 +65,62 @@ void copyPadSettings(PadSettings& pad, const uint8_t* record) {
     std::memset(pad.reserved, 0, sizeof pad.reserved);
 }
 
-bool playsSlot(const DrumKit& kit, const Pad& pad) {
-    return pad.fileName[0] != '\0' && pad.slotNumber >= 1 &&
-           kit.pads[pad.slotNumber - 1].slotSize != 0;
+// Whether the pad record names a file and plays a slot that holds data.
+bool playsSlot(const PadSettings* pads, const PadSettings& pad) {
+    return pad.fileName[0] != '\0' && pad.slotNumber >= 1 && pads[pad.slotNumber - 1].slotSize != 0;
+}
+
+// The new kit as it will be: its image and every pad's decoded sample, all
+// made before the kit changes, so that a shortage of memory changes nothing.
+struct RestoredKit {
+    RestoredKit() = default;
+    ~RestoredKit() {
+        std::free(image);
+        for (DecodedSample& sample : samples) std::free(sample.samples);
+    }
+    RestoredKit(const RestoredKit&) = delete;
+    RestoredKit& operator=(const RestoredKit&) = delete;
+
+    uint8_t* image = nullptr;
+    PadSettings pads[kPadCount];
+    int64_t slotOffsets[kPadCount] = {};
+    bool decoded[kPadCount] = {};  // the pad plays a slot: samples[p] is its sound
+    DecodedSample samples[kPadCount];
+};
+
+// An older image stores its slots' data as is; it is coded in place, 8-bit
+// bytes differenced as they stand.
+void codeOlderSlot(uint8_t* header) {
+    const int width = readU16(header + wav::kBlockAlign);
+    writeU16(header + wav::kChannels, 1);
+    wav::codeSamples(header + wav::kHeaderSize, width, header + wav::kHeaderSize,
+                     readU32(header + wav::kDataSize) / width, width, false);
+}
+
+// Copies the accepted block and decodes what each pad plays. False when the
+// memory could not be had.
+bool prepareRestore(const uint8_t* bytes, int32_t size, RestoredKit& kit) {
+    kit.image = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size)));
+    if (kit.image == nullptr) return false;
+    std::memcpy(kit.image, bytes, static_cast<size_t>(size));
+    const bool older = readI32(kit.image + offsetof(SampleStore, formatMarker)) < 1;
+    for (int p = 0; p < kPadCount; ++p) {
+        copyPadSettings(kit.pads[p], padRecord(kit.image, p));
+        if (older) kit.pads[p].slotNumber = static_cast<int8_t>(p + 1);
+    }
+    int64_t offset = kFixedImageSize;
+    for (int p = 0; p < kPadCount; ++p) {
+        kit.slotOffsets[p] = offset;
+        offset += kit.pads[p].slotSize;
+    }
+    for (int p = 0; p < kPadCount; ++p) {
+        if (!playsSlot(kit.pads, kit.pads[p])) continue;
+        uint8_t* header = kit.image + kit.slotOffsets[kit.pads[p].slotNumber - 1];
+        if (older) codeOlderSlot(header);
+        if (!decodeSlot(header, kit.samples[p])) return false;
+        kit.decoded[p] = true;
+    }
+    return true;
 }
 
 }  // namespace
@@ -105,32 +158,31 @@ void buildPatch(DrumSynth& synth) {
     std::memcpy(store.effectName, kEffectName, sizeof kEffectName);
 }
 
-int32_t restorePatch(DrumSynth& synth, const uint8_t* bytes, int64_t size) {
-    if (synth.kit == nullptr || patchRefusal(bytes, size) != nullptr) return 0;
+int32_t restorePatch(DrumSynth& synth, const uint8_t* bytes, int64_t size, const char** why) {
+    const char* refused = synth.kit == nullptr ? "no kit to restore into" : patchRefusal(bytes, size);
+    RestoredKit fresh;
+    if (refused == nullptr && !prepareRestore(bytes, static_cast<int32_t>(size), fresh))
+        refused = kNoMemoryForSample;
+    if (refused != nullptr) {
+        if (why != nullptr) *why = refused;
+        return 0;
+    }
+
+    // The bytes may be the image itself, handed back: they were copied.
     DrumKit& kit = *synth.kit;
-    const int32_t n = static_cast<int32_t>(size);
-    if (n != kit.sampleStore->totalSize) {
-        void* image = std::realloc(kit.sampleStore, static_cast<size_t>(n));
-        if (image == nullptr) return 0;
-        kit.sampleStore = static_cast<SampleStore*>(image);
-    }
-    // The bytes may be the image itself, handed back.
-    std::memmove(kit.sampleStore, bytes, static_cast<size_t>(n));
+    std::free(kit.sampleStore);
+    kit.sampleStore = reinterpret_cast<SampleStore*>(fresh.image);
+    fresh.image = nullptr;
     updateRateFields(kit, synth.hostRate);
-
-    const uint8_t* image = imageBytes(kit.sampleStore);
-    const bool older = kit.sampleStore->formatMarker < 1;
-    for (int p = 0; p < kPadCount; ++p) {
-        copyPadSettings(kit.pads[p], padRecord(image, p));
-        if (older) kit.pads[p].slotNumber = static_cast<int8_t>(p + 1);
-    }
-    for (int p = 0; p < kPadCount; ++p)
-        kit.pads[p].slotOffset = static_cast<int32_t>(slotOffsetOf(kit, p + 1));
-
     for (int p = 0; p < kPadCount; ++p) {
         Pad& pad = kit.pads[p];
-        if (playsSlot(kit, pad)) {
-            loadPadSample(synth, p, nullptr);
+        static_cast<PadSettings&>(pad) = fresh.pads[p];
+        pad.slotOffset = static_cast<int32_t>(fresh.slotOffsets[p]);
+    }
+    for (int p = 0; p < kPadCount; ++p) {
+        Pad& pad = kit.pads[p];
+        if (fresh.decoded[p]) {
+            switchPadSample(synth, pad, fresh.samples[p], false);
         } else {
             // No slot to play: never keep a sample from the kit before.
             std::free(pad.samples);
@@ -140,5 +192,5 @@ int32_t restorePatch(DrumSynth& synth, const uint8_t* bytes, int64_t size) {
         // one loaded later must not play through the old kit's filters.
         designPadFilters(pad, synth.hostRate);
     }
-    return n;
+    return static_cast<int32_t>(size);
 }

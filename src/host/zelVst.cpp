@@ -8,6 +8,7 @@
 #include "engine/PadParameters.h"
 #include "files/Construction.h"
 #include "files/DefaultPatch.h"
+#include "files/FileBytes.h"
 #include "files/PadSample.h"
 #include "files/Patch.h"
 #include "files/SampleStore.h"
@@ -144,12 +145,18 @@ VstInt32 zelVst::getChunk(void** data, bool isPreset) {
 
 VstInt32 zelVst::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
     (void)isPreset;
-    VstInt32 result = 0;
+    return restoreKit(static_cast<const uint8_t*>(data), byteSize, nullptr);
+}
+
+int32_t zelVst::restoreKit(const uint8_t* bytes, int64_t size, const char** why) {
+    int32_t result = 0;
     {
         EditHold hold(editLock);
-        if (byteSize != 0 && data != nullptr) {
+        if (size != 0 && bytes != nullptr) {
             EditGuard guard(&busy);
-            result = ::restorePatch(synth, static_cast<const uint8_t*>(data), byteSize);
+            result = ::restorePatch(synth, bytes, size, why);
+        } else if (why != nullptr) {
+            *why = patchRefusal(bytes, size);
         }
         if (result != 0) showNewKit();
         refreshParameterValues();
@@ -171,22 +178,30 @@ std::vector<uint8_t> zelVst::patch() {
 }
 
 std::string zelVst::restorePatch(const uint8_t* bytes, int64_t size) {
-    if (const char* refused = patchRefusal(bytes, size)) return refused;
-    if (size > INT32_MAX || setChunk(const_cast<uint8_t*>(bytes), static_cast<VstInt32>(size), false) == 0)
-        return "too large for the memory left";
-    return {};
+    const char* refused = nullptr;
+    if (restoreKit(bytes, size, &refused) != 0) return {};
+    return refused != nullptr ? refused : "refused";
 }
 
+// The file is read and its sample decoded before the lock is taken, so that
+// no host call waits on the disk; the lock is held only to switch the pad.
 std::string zelVst::loadPadSample(int pad, const char* path) {
     if (path == nullptr || path[0] == '\0') return "no file named";
-    EditHold hold(editLock);
-    return ::loadPadSample(synth, pad, path);
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!readWholeFile(path, bytes, &reason)) return reason;
+    return loadPadSampleBytes(pad, bytes.data(), static_cast<int64_t>(bytes.size()), baseName(path));
 }
 
 std::string zelVst::loadPadSampleBytes(int pad, const uint8_t* bytes, int64_t size,
                                        const char* name) {
-    EditHold hold(editLock);
-    const char* refused = ::loadPadSampleBytes(synth, pad, bytes, size, name);
+    if (pad < 0 || pad >= kPadCount) return "no such pad";
+    PreparedSample prepared;
+    const char* refused = prepareSample(bytes, size, name, prepared);
+    if (refused == nullptr) {
+        EditHold hold(editLock);
+        refused = installSample(synth, pad, prepared);
+    }
     return refused != nullptr ? refused : std::string();
 }
 
@@ -207,11 +222,8 @@ bool zelVst::renamePad(int pad, const char* name) {
 }
 
 void zelVst::copyName(int entry, char* text, int limit) const {
-    text[0] = '\0';
-    const char* const* names = identity::namesTable();
-    if (names[entry] == nullptr) return;
-    std::strncpy(text, names[entry], limit);
-    text[limit] = '\0';
+    const char* name = identity::namesTable()[entry];
+    identity::copyHostText(text, name != nullptr ? name : "", limit);
 }
 
 bool zelVst::getEffectName(char* name) {

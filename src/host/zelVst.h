@@ -50,6 +50,8 @@ public:
     void removePadSample(int pad) override;
     // False, changing nothing, when the name is longer than a pad keeps (15).
     bool renamePad(int pad, const char* name) override;
+    // Makes the bytes the kit, as effSetChunk does; why they were refused, or empty.
+    std::string restorePatch(const uint8_t* bytes, int64_t size) override;
 
     // The engine, for reading what no call tells (the tools' kit listing, tests).
     DrumSynth& core() { return synth; }
@@ -62,10 +64,11 @@ private:
     void beginEdit(int32_t index) override;
     void endEdit(int32_t index) override;
     std::vector<uint8_t> patch() override;
-    std::string restorePatch(const uint8_t* bytes, int64_t size) override;
     void lockKit() override { editLock.lock(); }
     void unlockKit() override { editLock.unlock(); }
 
+    // The block as the kit, or refused (0) with the reason in *why.
+    int32_t restoreKit(const uint8_t* bytes, int64_t size, const char** why);
     void declareIdentity();
     void showNewKit();
     bool applyParameter(VstInt32 index, float value);

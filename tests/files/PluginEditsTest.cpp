@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "FailingAllocations.h"
 #include "FilesKit.h"
 #include "host/zelVst.h"
 
@@ -44,6 +45,65 @@ TEST_F(PluginEdits, RefusedFilesSayWhyAndChangeNothing) {
     EXPECT_EQ(plugin().loadPadSample(2, ""), "no file named");
     EXPECT_EQ(plugin().loadPadSample(16, dir.write("ok.wav", distinctWav(1)).c_str()), "no such pad");
     EXPECT_EQ(chunk(), before);
+}
+
+// Out of memory, every load and restore says so, and the kit stays as it
+// was: the image, and the sample each pad plays.
+TEST_F(PluginEdits, WithoutMemoryLoadsAndRestoresSaySoAndChangeNothing) {
+    if (!failing::available()) GTEST_SKIP() << "the sanitizers own malloc here";
+    ASSERT_EQ(plugin().loadPadSampleBytes(2, distinctWav(2).data(), 244, "short.wav"), "");
+    const Bytes big = distinctWav(3, 200000);  // a 400 kB slot, 800 kB decoded
+    const Bytes huge = distinctWav(1, 1500000);
+    const Pad& pad = plugin().core().kit->pads[2];
+    const float* playing = pad.samples;
+    // Each step of a load needs more than the one before; the image grows
+    // by more than the decoded sample only when it is large already.
+    const struct {
+        const char* what;
+        const Bytes* kitBefore;  // loaded into pad 1 first, when given
+        size_t failFrom;
+    } shortages[] = {
+        {"the coded slot", nullptr, 400000},
+        {"the decoded sample", nullptr, 800000},
+        {"the kit's image, grown", &huge, 3200000},
+    };
+    for (const auto& shortage : shortages) {
+        if (shortage.kitBefore != nullptr) {
+            ASSERT_EQ(plugin().loadPadSampleBytes(1, huge.data(), int64_t(huge.size()), "long.wav"), "");
+        }
+        const Bytes before = chunk();
+        std::string refused;
+        {
+            failing::Shortage none(shortage.failFrom);
+            refused = plugin().loadPadSampleBytes(2, big.data(), int64_t(big.size()), "big.wav");
+        }
+        EXPECT_EQ(refused, "too large for the memory left") << shortage.what;
+        EXPECT_EQ(pad.samples, playing) << shortage.what;
+        EXPECT_EQ(pad.frameCount, 100) << shortage.what;
+        EXPECT_TRUE(chunk() == before) << shortage.what;
+    }
+    const Bytes before = chunk();
+
+    InstanceUnderTest other;
+    const Bytes fresh = other.chunk();
+    std::string refused;
+    {
+        failing::Shortage none(before.size());  // the copy of the block
+        refused = other.plugin().restorePatch(before.data(), int64_t(before.size()));
+    }
+    EXPECT_EQ(refused, "too large for the memory left");
+    {
+        failing::Shortage none(6000000);  // long.wav's decoded sample
+        refused = other.plugin().restorePatch(before.data(), int64_t(before.size()));
+    }
+    EXPECT_EQ(refused, "too large for the memory left");
+    EXPECT_TRUE(other.chunk() == fresh);
+    Bytes damaged = before;
+    damaged[24] ^= 1;  // the size check
+    EXPECT_EQ(other.plugin().restorePatch(damaged.data(), int64_t(damaged.size())),
+              "its size check does not match its size");
+    EXPECT_EQ(other.plugin().restorePatch(before.data(), int64_t(before.size())), "");
+    EXPECT_TRUE(other.chunk() == before);
 }
 
 TEST_F(PluginEdits, PadNamesTakeAtMostFifteenCharacters) {
