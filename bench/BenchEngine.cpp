@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstring>
 
-#include "engine/BusyFlags.h"
 #include "engine/Kit.h"
 #include "engine/MidiStatus.h"
 #include "engine/PadParameters.h"
@@ -55,19 +54,17 @@ BenchEngine::BenchEngine(int32_t hostBlock, RenderPath path, PadSetup setup, int
     for (int i = 0; i < 2; ++i) inputs[i] = inputStorage[static_cast<size_t>(i)].data();
     effect = createPlugin(hostCallback);
     if (effect == nullptr) return;
-    synth = &static_cast<zelVst*>(effect->object)->core();
+    core = &static_cast<zelVst*>(effect->object)->core();
+    synth = &core->engineSynth();
     dispatch(effSetSampleRate, 0, 0, kRate);
     dispatch(effSetBlockSize, 0, hostBlock, 0.0f);
     dispatch(effMainsChanged, 0, 1, 0.0f);
 
     for (int p = 0; p < kPadCount; ++p)
-        if (loadPadSampleBytes(*synth, p, wav.data(), static_cast<int64_t>(wav.size()), "bench.wav") != nullptr)
-            return;
-    {
-        EditGuard guard(synth->busy);
-        chooseRenderPath(*synth->kit, path);
-        if (synth->kit->renderPath != path) return;
-    }
+        if (!core->loadSampleBytes(p, wav.data(), static_cast<int64_t>(wav.size()), "bench.wav").empty()) return;
+    // Only this thread plays the engine.
+    chooseRenderPath(*synth->kit, path);
+    if (synth->kit->renderPath != path) return;
     ready = true;
     for (int p = 0; p < kPadCount; ++p) {
         if (setup.filters) {
@@ -90,7 +87,7 @@ BenchEngine::~BenchEngine() {
 
 const char* BenchEngine::fault() const {
     if (!ready) return "plug-in set-up failed, or no such path here";
-    for (const Pad& pad : synth->kit->pads) {
+    for (const Pad& pad : core->modelSynth().kit->pads) {
         const bool filtersOn = pad.lowCut > 10.0f && pad.midFreq > 10.0f && pad.highCut < 30000.0f;
         const bool filtersOff = !(pad.lowCut > 10.0f || pad.midFreq > 10.0f || pad.highCut < 30000.0f);
         if (setup.filters ? !filtersOn : !filtersOff) return "the filters are not as asked";

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "EventBlock.h"
+#include "core/PluginCore.h"
 #include "engine/DrumSynth.h"
 #include "engine/RenderPath.h"
 #include "host/Vst2.h"
@@ -56,7 +57,8 @@ private:
     float* outputs[kOutputs] = {};
     float* inputs[2] = {};
     AEffect* effect = nullptr;
-    DrumSynth* synth = nullptr;
+    PluginCore* core = nullptr;
+    DrumSynth* synth = nullptr;  // the engine the audio thread plays
     EventBlock eventBlock{kVoiceCount};
     std::vector<HostEvent> hits;
     int nextPad = 0;

@@ -1,13 +1,14 @@
 #include "editor/Editor.h"
 
 #include "editor/Layout.h"
+#include "editor/PadSelection.h"
 #include "editor/Painter.h"
 
 void Editor::open(EditorWindow& shownIn) {
     window = &shownIn;
     if (!state.built) {
-        KitHold hold(port);
-        buildLayout(state, synth);
+        readKit();
+        buildLayout(state);
     }
     state.fullRedraw = 2;
     state.windowOpen = true;
@@ -21,8 +22,28 @@ void Editor::close() {
     window = nullptr;
 }
 
+void Editor::readKit() {
+    for (int p = 0; p < kPadCount; ++p) port.readPad(p, state.pads[p]);
+}
+
+// Every paint reads the kit anew: a host may have changed any setting since,
+// and the texts the controls show point into this view.
 void Editor::paint(Canvas& canvas) {
     if (!state.built) return;
-    KitHold hold(port);
-    paintEditor(state, synth, canvas);
+    readKit();
+    // Whoever announced the new kit asked for a full paint too.
+    if (state.newKit.exchange(false)) selectPad(state, 0);
+    paintEditor(state, port, canvas);
+}
+
+// One full paint shows any number of changes: a pending one is enough.
+void Editor::kitChanged() {
+    int32_t none = 0;
+    state.fullRedraw.compare_exchange_strong(none, 1);
+    requestRepaint(state);
+}
+
+void Editor::showNewKit() {
+    state.newKit.store(true);
+    kitChanged();
 }

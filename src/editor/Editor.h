@@ -9,16 +9,18 @@
 #include "editor/EditorModel.h"
 #include "editor/EditorPort.h"
 #include "editor/EditorWindow.h"
-#include "engine/DrumSynth.h"
 
 enum class MouseButton { Left, Right };
 
 // What the pointer did on a control that reports to the pad commands.
 enum class PointerAction { LeftPress, LeftRelease, RightPress, RightRelease, Drop };
 
+// The commands on files whose failures the editor tells the user of.
+enum class FileCommand { LoadSample, SavePatch, LoadPatch };
+
 class Editor {
 public:
-    Editor(DrumSynth& synth, EditorPort& port) : synth(synth), port(port) {}
+    explicit Editor(EditorPort& port) : port(port) {}
     Editor(const Editor&) = delete;
     Editor& operator=(const Editor&) = delete;
 
@@ -49,6 +51,15 @@ public:
     // The answer of a file dialog asked for by a command.
     void fileChosen(FileRequest request, const char* path);
 
+    // The plug-in's word on the kit, from any thread: it changed (a patch
+    // loaded, a pad's sample or name): the next paint reads it all again.
+    void kitChanged();
+    // A new kit: pad 0 selected, shown whole.
+    void showNewKit();
+    // The plug-in refused a file command on path, for reason; told at once
+    // when a window is open.
+    void refused(FileCommand command, const char* path, const char* reason);
+
 private:
     // Input.cpp
     GuiControl* hitAt(int x, int y, bool reportingOnly) const;
@@ -66,11 +77,11 @@ private:
     void endPreview();
     void loadSample(int pad, const char* path);
     void removeSample(int pad);
-    void savePatch(const char* path);
-    void loadPatch(const char* path);
     void fileLabelChanged();
 
-    DrumSynth& synth;
+    // Reads every pad's view from the plug-in.
+    void readKit();
+
     EditorPort& port;
     EditorModel state;
     EditorWindow* window = nullptr;

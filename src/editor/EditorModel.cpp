@@ -31,10 +31,10 @@ uint32_t noteLabelColour(NoteActivity activity) {
     }
 }
 
-bool showNoteActivity(EditorModel& model, const DrumKit& kit) {
+bool showNoteActivity(EditorModel& model, EditorPort& port) {
     bool changed = false;
     for (int p = 0; p < kPadCount; ++p) {
-        const NoteActivity now = kit.pads[p].shownActivity.load(std::memory_order_relaxed);
+        const NoteActivity now = port.noteActivity(p);
         if (now == model.shownActivity[p]) continue;
         model.shownActivity[p] = now;
         GuiControl& label = model.controls.pads[p][kNoteLabel];

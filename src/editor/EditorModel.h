@@ -1,15 +1,16 @@
-// The editor's state, owned by the editor object that the plug-in creates:
-// the control records and their list, the selected pad, the cache of every
-// parameter's normalised value, the pending repaints, the pointer's state and
-// the path of a dropped file. The engine knows none of it; the editor reads
-// the kit.
+// The editor's state, owned by the editor object: the control records and
+// their list, the kit as the plug-in last showed it, the selected pad, the
+// cache of every parameter's normalised value, the pending repaints, the
+// pointer's state and the path of a dropped file. The engine knows none of
+// it; the editor reads the kit through its port.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
+#include "editor/EditorPort.h"
 #include "editor/GuiControl.h"
-#include "engine/DrumKit.h"
+#include "engine/KitLimits.h"
 #include "engine/NoteActivity.h"
 #include "engine/PadParameters.h"
 #include "platform/Platform.h"
@@ -41,6 +42,11 @@ struct EditorModel {
     // picks it up on its next timer tick or idle call.
     std::atomic<bool> repaintRequested{false};
     std::atomic<bool> windowOpen{false};
+
+    // The pads as the port last told them; the controls' texts point here.
+    PadView pads[kPadCount] = {};
+    // A new kit came: the next paint selects pad 0. Host threads set it.
+    std::atomic<bool> newKit{false};
 
     int selectedPad = 0;
     int8_t previewNote = -1;  // the key last previewed, released on button-up
@@ -90,6 +96,6 @@ inline void requestRepaint(EditorModel& model) {
 // The note label's colour for a pad's activity.
 uint32_t noteLabelColour(NoteActivity activity);
 
-// Recolours the note labels whose pad's published activity changed since
-// they last showed it, and marks them for repaint. True when one changed.
-bool showNoteActivity(EditorModel& model, const DrumKit& kit);
+// Recolours the note labels whose pad's activity changed since they last
+// showed it, and marks them for repaint. True when one changed.
+bool showNoteActivity(EditorModel& model, EditorPort& port);

@@ -1,11 +1,20 @@
-// The editor's one door into the plug-in. Every value change from a control,
-// every sample load and every patch goes through it, and the plug-in takes
-// its edit lock and holds the audio thread off as each change needs.
+// The editor's one door into the plug-in, and the plug-in's only way of
+// telling the editor what to show. Every value change from a control, every
+// sample load and every patch goes out through it; the pads' settings and
+// activity come back through it. The editor holds no engine pointer, so the
+// plug-in may sit in another process (an LV2 UI) as well as beside it.
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <vector>
+
+#include "engine/NoteActivity.h"
+#include "engine/Pad.h"
+
+// What the editor shows of one pad.
+struct PadView {
+    PadSettings settings;
+    bool holdsSample;  // a sample to play, not only a file name
+};
 
 class EditorPort {
 public:
@@ -18,30 +27,18 @@ public:
     virtual void beginEdit(int32_t index) = 0;
     virtual void endEdit(int32_t index) = 0;
 
-    // Why the file was refused, in words; empty when it was loaded.
-    virtual std::string loadPadSample(int pad, const char* path) = 0;
+    // Kit commands. A refusal comes back through Editor::refused, at once or
+    // when the plug-in has tried.
+    virtual void loadPadSample(int pad, const char* path) = 0;
     virtual void removePadSample(int pad) = 0;
-    // False when the name is longer than a pad keeps.
-    virtual bool renamePad(int pad, const char* name) = 0;
+    virtual void renamePad(int pad, const char* name) = 0;
+    virtual void savePatch(const char* path) = 0;
+    virtual void loadPatch(const char* path) = 0;
+    // Plays a key as the pads' audition, at velocity 100, and releases it.
+    // False, playing nothing, while an earlier request is still pending.
+    virtual bool previewKey(int8_t key, bool on) = 0;
 
-    // The kit as a patch, as effGetChunk hands it out.
-    virtual std::vector<uint8_t> patch() = 0;
-    // Makes the bytes the kit; why they were refused, or empty.
-    virtual std::string restorePatch(const uint8_t* bytes, int64_t size) = 0;
-
-    // Keeps the kit still while the editor reads it (a paint), as edits do.
-    virtual void lockKit() = 0;
-    virtual void unlockKit() = 0;
-};
-
-// Holds the kit still for the lifetime of the guard.
-class KitHold {
-public:
-    explicit KitHold(EditorPort& port) : port(port) { port.lockKit(); }
-    ~KitHold() { port.unlockKit(); }
-    KitHold(const KitHold&) = delete;
-    KitHold& operator=(const KitHold&) = delete;
-
-private:
-    EditorPort& port;
+    // What the editor shows: a pad as it stands, and its note activity.
+    virtual void readPad(int pad, PadView& view) = 0;
+    virtual NoteActivity noteActivity(int pad) = 0;
 };

@@ -57,10 +57,9 @@ void Editor::commitName(GuiControl& nameBox) {
         window->nameBoxText(name, sizeof name);
         window->parkNameBox();
     }
-    // A name the plug-in refused leaves the pad its old one, and the repaint
-    // shows that again in the box and the label, never what was typed.
-    if (boundToParameter(nameBox) && !port.renamePad(nameBox.param / kParamsPerPad, name))
-        markBound(state, nameBox.param);
+    // The box and the label show the name the plug-in keeps, read at the
+    // repaint: a name it refused shows the old one again, never what was typed.
+    if (boundToParameter(nameBox)) port.renamePad(nameBox.param / kParamsPerPad, name);
     state.fullRedraw += 1;
 }
 

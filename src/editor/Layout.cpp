@@ -26,7 +26,7 @@ constexpr Look kBlueKnob = {Knob, kBlue, kDarkBlue};
 
 class Builder {
 public:
-    Builder(EditorModel& model, DrumSynth& synth) : model(model), synth(synth) {}
+    explicit Builder(EditorModel& model) : model(model) {}
 
     // Fills the record and appends it to the list.
     GuiControl& add(GuiControl& control, const Look& look, const char* text, int x, int y, int width,
@@ -57,13 +57,13 @@ private:
         control.next = nullptr;
         if (boundToParameter(control)) {
             char text[kDisplayTextSize];
-            model.paramValues[control.param] = describePadParameter(synth, control.param, text);
+            const PadSettings& pad = model.pads[control.param / kParamsPerPad].settings;
+            model.paramValues[control.param] = describePadSetting(pad, control.param % kParamsPerPad, text);
         }
         control.dirty = 1;
     }
 
     EditorModel& model;
-    DrumSynth& synth;
 };
 
 void addLeftColumn(Builder& build, ControlStore& controls) {
@@ -79,7 +79,7 @@ void addLeftColumn(Builder& build, ControlStore& controls) {
     build.add(c[7], kCaption, "Ch.", 4, 450, 56, 28, 0);
 }
 
-void addPadColumn(Builder& build, GuiControl* c, Pad& pad, int p) {
+void addPadColumn(Builder& build, GuiControl* c, PadSettings& pad, int p) {
     const int x = padColumnX(p);
     const int32_t base = kParamsPerPad * p;
     const uint32_t nameFace = p == 0 ? kSelectedNameColour : kEmptyNameColour;
@@ -108,7 +108,7 @@ void addDetailCaptions(Builder& build, GuiControl* c) {
         build.add(c[3 + k], kCaption, knobs[k], 424 + 60 * k, 568, 56, 28, kNoParameter);
 }
 
-void addDetailControls(Builder& build, GuiControl* c, Pad& pad) {
+void addDetailControls(Builder& build, GuiControl* c, PadSettings& pad) {
     GuiControl& nameBox = build.add(c[DetailNameBox], {NameBox, kGrey, kDarkBlue}, pad.name, 64, 508,
                                     56, 28, ParamName);
     nameBox.textLimit = sizeof pad.name;
@@ -143,21 +143,20 @@ void addBars(Builder& build, GuiControl* c) {
 
 }  // namespace
 
-void buildLayout(EditorModel& model, DrumSynth& synth) {
+void buildLayout(EditorModel& model) {
     ControlStore& controls = model.controls;
     model.head = nullptr;
     model.borderColor = kBorderColour;
     model.backColor = kBackColour;
 
-    DrumKit& kit = *synth.kit;
-    Builder build(model, synth);
+    Builder build(model);
     addLeftColumn(build, controls);
-    for (int p = 0; p < kPadCount; ++p) addPadColumn(build, controls.pads[p], kit.pads[p], p);
+    for (int p = 0; p < kPadCount; ++p) addPadColumn(build, controls.pads[p], model.pads[p].settings, p);
     addDetailCaptions(build, controls.detailCaptions);
-    addDetailControls(build, controls.detail, kit.pads[0]);
+    addDetailControls(build, controls.detail, model.pads[0].settings);
     addBars(build, controls.bars);
     model.built = true;
     // A kit loaded before the editor first opened shows its selection and
     // its loaded pads at once.
-    selectPad(model, kit, model.selectedPad);
+    selectPad(model, model.selectedPad);
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "editor/EditorModel.h"
-#include "engine/DrumSynth.h"
+
 
 constexpr uint32_t kBorderColour = rgb(85, 85, 85);
 constexpr uint32_t kBackColour = rgb(136, 136, 136);
@@ -12,7 +12,7 @@ constexpr uint32_t kBackColour = rgb(136, 136, 136);
 // Builds the controls in their list order, which is also the painting and
 // hit-testing order, and fills the value cache for the bound parameters.
 // The detail pane shows the selected pad. Done once, on the first open.
-void buildLayout(EditorModel& model, DrumSynth& synth);
+void buildLayout(EditorModel& model);
 
 // The column x of pad p's controls: 64 for pad 0 to 964 for pad 15.
 constexpr int padColumnX(int p) { return 4 + 60 * (p + 1); }

@@ -2,12 +2,10 @@
 // from its name or note label, choosing or dropping a WAV file for the
 // selected pad, "Del", and saving and loading patch files.
 #include <string>
-#include <vector>
 
 #include "editor/Editor.h"
 #include "editor/PadSelection.h"
 #include "files/FileBytes.h"
-#include "platform/ReplacingFile.h"
 
 namespace {
 
@@ -62,37 +60,26 @@ void Editor::fileChosen(FileRequest request, const char* path) {
     if (path == nullptr || path[0] == '\0') return;
     switch (request) {
         case FileRequest::SampleForPad: loadSample(samplePad, path); break;
-        case FileRequest::SavePatch: savePatch(path); break;
-        case FileRequest::LoadPatch: loadPatch(path); break;
+        case FileRequest::SavePatch: port.savePatch(path); break;
+        case FileRequest::LoadPatch: port.loadPatch(path); break;
     }
 }
 
 void Editor::selectAndShow(int pad) {
-    {
-        KitHold hold(port);
-        selectPad(state, *synth.kit, pad);
-    }
+    readKit();
+    selectPad(state, pad);
     state.fullRedraw += 1;
 }
 
-// Only while no request is pending, so that a note-on and its note-off are
-// never played out of order.
+// The port refuses while a request is pending, so that a note-on and its
+// note-off are never played out of order.
 void Editor::startPreview(int pad) {
-    DrumKit& kit = *synth.kit;
-    if (kit.previewOn.load() >= 0 || kit.previewOff.load() >= 0) return;
-    int8_t key;
-    {
-        KitHold hold(port);
-        key = kit.pads[pad].note;
-    }
-    state.previewNote = key;
-    kit.previewOn.store(key);
+    readKit();
+    const int8_t key = state.pads[pad].settings.note;
+    if (port.previewKey(key, true)) state.previewNote = key;
 }
 
-void Editor::endPreview() {
-    DrumKit& kit = *synth.kit;
-    if (kit.previewOff.load() < 0) kit.previewOff.store(state.previewNote);
-}
+void Editor::endPreview() { port.previewKey(state.previewNote, false); }
 
 void Editor::fileLabelChanged() {
     state.controls.detail[DetailFileName].dirty = 1;
@@ -100,9 +87,7 @@ void Editor::fileLabelChanged() {
 }
 
 void Editor::loadSample(int pad, const char* path) {
-    const std::string refused = port.loadPadSample(pad, path);
-    if (!refused.empty() && window != nullptr)
-        window->tell(("Could not load " + quoted(path) + ": " + refused + ".").c_str());
+    port.loadPadSample(pad, path);
     fileLabelChanged();
 }
 
@@ -111,19 +96,15 @@ void Editor::removeSample(int pad) {
     fileLabelChanged();
 }
 
-void Editor::savePatch(const char* path) {
-    const std::vector<uint8_t> bytes = port.patch();
-    const std::string failed =
-        bytes.empty() ? std::string("the kit could not be copied") : writeWholeFileReplacing(path, bytes.data(), bytes.size());
-    if (!failed.empty() && window != nullptr)
-        window->tell(("Could not save " + quoted(path) + ": " + failed + ". The file is unchanged.").c_str());
-}
-
-void Editor::loadPatch(const char* path) {
-    std::vector<uint8_t> bytes;
-    std::string refused;
-    if (readWholeFile(path, bytes, &refused))
-        refused = port.restorePatch(bytes.data(), static_cast<int64_t>(bytes.size()));
-    if (!refused.empty() && window != nullptr)
-        window->tell(("Could not load " + quoted(path) + ": " + refused + ".").c_str());
+void Editor::refused(FileCommand command, const char* path, const char* reason) {
+    if (window == nullptr) return;
+    const std::string file = quoted(path);
+    switch (command) {
+        case FileCommand::SavePatch:
+            window->tell(("Could not save " + file + ": " + reason + ". The file is unchanged.").c_str());
+            break;
+        default:
+            window->tell(("Could not load " + file + ": " + reason + ".").c_str());
+            break;
+    }
 }

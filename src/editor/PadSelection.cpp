@@ -1,6 +1,6 @@
 #include "editor/PadSelection.h"
 
-void selectPad(EditorModel& model, DrumKit& kit, int selected) {
+void selectPad(EditorModel& model, int selected) {
     if (selected < 0 || selected >= kPadCount) return;
     ControlStore& controls = model.controls;
     model.selectedPad = selected;
@@ -9,12 +9,12 @@ void selectPad(EditorModel& model, DrumKit& kit, int selected) {
         uint32_t colour = kEmptyNameColour;
         if (p == selected)
             colour = kSelectedNameColour;
-        else if (kit.pads[p].samples != nullptr)
+        else if (model.pads[p].holdsSample)
             colour = kLoadedNameColour;
         controls.pads[p][kNameLabel].faceColor = colour;
     }
 
-    Pad& pad = kit.pads[selected];
+    PadSettings& pad = model.pads[selected].settings;
     const int base = kParamsPerPad * selected;
     GuiControl* detail = controls.detail;
     detail[DetailNameBox].param = base + ParamName;

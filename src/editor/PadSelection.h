@@ -2,9 +2,8 @@
 #pragma once
 
 #include "editor/EditorModel.h"
-#include "engine/DrumKit.h"
 
 // Shows pad as selected: recolours every pad's name label and binds the
 // detail pane's controls to the pad's parameters and texts. Marks nothing
 // for repaint: the caller asks for a full repaint.
-void selectPad(EditorModel& model, DrumKit& kit, int pad);
+void selectPad(EditorModel& model, int pad);

@@ -12,7 +12,6 @@ constexpr uint32_t kFocusBrush = rgb(204, 204, 204);
 
 struct Context {
     const EditorModel& model;
-    const DrumSynth& synth;
     Canvas& canvas;
     uint32_t border() const { return model.borderColor; }
 };
@@ -60,7 +59,8 @@ void drawDisplayText(const Context& c, const GuiControl& control, const ControlB
     if (!boundToParameter(control)) return;
     char text[kDisplayTextSize];
     text[0] = '\0';
-    describePadParameter(c.synth, control.param, text);
+    const PadSettings& pad = c.model.pads[control.param / kParamsPerPad].settings;
+    describePadSetting(pad, control.param % kParamsPerPad, text);
     c.canvas.text(box.left, box.top, box.width, box.height, text, control.inkColor,
                   fontHeightOf(c.model, control), control.flags);
 }
@@ -152,20 +152,21 @@ void paintBar(const Context& c, const GuiControl& control, const ControlBox& b) 
                        control.inkColor);
 }
 
-void fullPaint(EditorModel& model, const DrumSynth& synth, Canvas& canvas) {
+void fullPaint(EditorModel& model, Canvas& canvas) {
     char text[kDisplayTextSize];
     for (int index = 0; index < kParamCount; ++index)
-        model.paramValues[index] = describePadParameter(synth, index, text);
+        model.paramValues[index] =
+            describePadSetting(model.pads[index / kParamsPerPad].settings, index % kParamsPerPad, text);
     canvas.rectangle(0, 0, static_cast<int>(model.width * model.scale),
                      static_cast<int>(model.height * model.scale), model.borderColor, model.backColor);
     for (GuiControl* control = model.head; control != nullptr; control = control->next) {
         if (control->kind < 0) continue;
-        paintControl(model, synth, canvas, *control);
+        paintControl(model, canvas, *control);
         control->dirty = 0;  // nothing is left to repaint
     }
 }
 
-void partialPaint(EditorModel& model, const DrumSynth& synth, Canvas& canvas) {
+void partialPaint(EditorModel& model, Canvas& canvas) {
     const float s = model.scale;
     for (GuiControl* control = model.head; control != nullptr; control = control->next) {
         if (control->kind < 0 || control->dirty.load() == 0) continue;
@@ -173,7 +174,7 @@ void partialPaint(EditorModel& model, const DrumSynth& synth, Canvas& canvas) {
                          static_cast<int>((control->x + control->width) * s),
                          static_cast<int>((control->y + control->height) * s), model.backColor,
                          model.backColor);
-        paintControl(model, synth, canvas, *control);
+        paintControl(model, canvas, *control);
         control->dirty = 0;
     }
 }
@@ -190,9 +191,8 @@ uint32_t shade(uint32_t colour, float k) {
     return result;
 }
 
-void paintControl(const EditorModel& model, const DrumSynth& synth, Canvas& canvas,
-                  const GuiControl& control) {
-    const Context c{model, synth, canvas};
+void paintControl(const EditorModel& model, Canvas& canvas, const GuiControl& control) {
+    const Context c{model, canvas};
     const ControlBox box = boxOf(model, control);
     switch (control.kind) {
         case Button: paintButton(c, control, box); break;
@@ -206,12 +206,12 @@ void paintControl(const EditorModel& model, const DrumSynth& synth, Canvas& canv
     }
 }
 
-void paintEditor(EditorModel& model, const DrumSynth& synth, Canvas& canvas) {
-    showNoteActivity(model, *synth.kit);
+void paintEditor(EditorModel& model, EditorPort& port, Canvas& canvas) {
+    showNoteActivity(model, port);
     if (model.fullRedraw.load() > 0) {
-        fullPaint(model, synth, canvas);
+        fullPaint(model, canvas);
         model.fullRedraw -= 1;
     } else {
-        partialPaint(model, synth, canvas);
+        partialPaint(model, canvas);
     }
 }

@@ -5,17 +5,15 @@
 
 #include "editor/Canvas.h"
 #include "editor/EditorModel.h"
-#include "engine/DrumSynth.h"
 
-// Paints into the canvas. A full paint is due while fullRedraw is above 0
-// (each full paint takes one request); it refreshes the value cache first.
-// Note labels take their pads' published activity. The caller keeps the kit
-// still while this reads it (the edit lock).
-void paintEditor(EditorModel& model, const DrumSynth& synth, Canvas& canvas);
+// Paints the model's view of the kit into the canvas. A full paint is due
+// while fullRedraw is above 0 (each full paint takes one request); it
+// refreshes the value cache first. Note labels take their pads' activity
+// from the port.
+void paintEditor(EditorModel& model, EditorPort& port, Canvas& canvas);
 
 // One control at its place.
-void paintControl(const EditorModel& model, const DrumSynth& synth, Canvas& canvas,
-                  const GuiControl& control);
+void paintControl(const EditorModel& model, Canvas& canvas, const GuiControl& control);
 
 // A colour with each channel multiplied by k, truncated and capped at 255.
 uint32_t shade(uint32_t colour, float k);

@@ -1,23 +1,23 @@
-// The synthesizer core that the plug-in object embeds: the kit, the rate and
-// block length the host set, and the exclusion between the audio thread and
-// the threads that edit the kit.
+// The synthesizer core: the kit, the rate and block length the host set, and
+// where buffers go that an edit replaces.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 #include "engine/DrumKit.h"
 
-class BusyFlags;
+class Retirement;
 
 struct DrumSynth {
     float hostRate;
     float hostRateInverse;
     int32_t blockLength;  // longest engine span and scratch size
     DrumKit* kit;
-    BusyFlags* busy;      // the audio/edit exclusion; null without an audio thread
-    const std::atomic<bool>* suspended;  // the host has stopped processing; null = no audio thread
+    Retirement* retirement;  // null: a replaced buffer is freed at once
 };
 
 // Engine answers: 2 when something the editor shows has changed.
 constexpr int kEditorChanged = 2;
+
+// Frees a buffer an edit replaced, or hands it to the synth's retirement.
+void retireBuffer(const DrumSynth& synth, void* buffer);

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "engine/PadFilters.h"
+#include "engine/Retirement.h"
 
 const float holdRates[kHoldRateCount] = {1000,  2000,  3000,  4000,  6000,   8000,
                                          12000, 16000, 20000, 24000, 32000,  44100,
@@ -112,9 +113,17 @@ void setAudioFormat(DrumSynth& synth, float sampleRate, int32_t blockSize) {
         float* fresh = static_cast<float*>(std::malloc(sizeof(float) * blockSize));
         float* old = kit->scratch;
         kit->scratch = fresh;
-        std::free(old);
+        retireBuffer(synth, old);
     }
     applySampleRate(*kit, sampleRate);
+}
+
+void retireBuffer(const DrumSynth& synth, void* buffer) {
+    if (buffer == nullptr) return;
+    if (synth.retirement != nullptr)
+        synth.retirement->retire(buffer);
+    else
+        std::free(buffer);
 }
 
 void chooseRenderPath(DrumKit& kit, RenderPath wanted) { kit.renderPath = supportedRenderPath(wanted); }

@@ -70,7 +70,7 @@ void followChange(const DrumSynth& synth, Pad& pad, int param) {
     }
 }
 
-void writeDisplay(const Pad& pad, int param, char* text) {
+void writeDisplay(const PadSettings& pad, int param, char* text) {
     switch (param) {
         case ParamVolume: printInt(text, truncToInt(pad.volume * 100.0f)); break;
         case ParamPan: printInt(text, truncToInt((pad.pan - 0.5f) * 200.0f)); break;
@@ -117,8 +117,11 @@ void setPadParameter(DrumSynth& synth, int32_t index, float value) {
 
 float describePadParameter(const DrumSynth& synth, int32_t index, char* text) {
     if (synth.kit == nullptr || index < 0 || index >= kParamCount) return 0.0f;
-    const Pad& pad = synth.kit->pads[index / kParamsPerPad];
-    const int param = index % kParamsPerPad;
+    return describePadSetting(synth.kit->pads[index / kParamsPerPad], index % kParamsPerPad, text);
+}
+
+float describePadSetting(const PadSettings& pad, int param, char* text) {
+    if (param < 0 || param >= kParamsPerPad) return 0.0f;
     writeDisplay(pad, param, text);
     const Mapping& mapping = kMappings[param];
     if (mapping.kind == Mapping::Continuous) return mapping.fromField(pad.*mapping.number);

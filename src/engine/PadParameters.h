@@ -31,5 +31,9 @@ void setPadParameter(DrumSynth& synth, int32_t index, float value);
 // and return 0.
 float describePadParameter(const DrumSynth& synth, int32_t index, char* text);
 
+// The same for one setting of a pad's settings alone (param 0 to 14), as an
+// editor that holds only a copy of them shows it.
+float describePadSetting(const PadSettings& pad, int param, char* text);
+
 // "C-1" .. "G9" for MIDI keys 0 to 127.
 void formatNoteName(int key, char* text, int size);

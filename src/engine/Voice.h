@@ -26,3 +26,7 @@ struct Voice {
 // Ends a sounding voice: its slot becomes free and its pad counts one voice
 // fewer, which the pad's note label then shows.
 void endVoice(Voice& voice);
+
+struct DrumKit;
+// Ends every voice of the pad, in slot order.
+void endVoicesOf(DrumKit& kit, const Pad& pad);

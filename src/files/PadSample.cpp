@@ -4,56 +4,22 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/BusyFlags.h"
 #include "engine/Kit.h"
 #include "files/FileBytes.h"
 #include "files/LittleEndian.h"
 #include "files/SampleStore.h"
-#include "platform/Platform.h"
 
 const char kNoMemoryForSample[] = "too large for the memory left";
 
 namespace {
-
-constexpr unsigned kRemovalPatienceMs = 200;
 
 void copyText(char* field, size_t size, const char* text) {
     std::strncpy(field, text, size - 1);
     field[size - 1] = '\0';
 }
 
-bool padHasVoices(const DrumKit& kit, const Pad& pad) {
-    for (const Voice& voice : kit.voices)
-        if (voice.pad == &pad) return true;
-    return false;
-}
-
-// Waits for the audio thread to finish the pad's voices, looking under the
-// handshake each time but never sleeping with it held. When no audio runs,
-// or the voices outlast our patience, they are ended here.
-//
-// The caller holds the edit lock throughout, so another editing thread may
-// wait for it up to our patience; the audio thread never takes that lock and
-// renders between our looks, so the wait cannot hold up the sound or
-// deadlock with it.
-void waitForVoices(DrumSynth& synth, Pad& pad) {
-    DrumKit& kit = *synth.kit;
-    for (unsigned waited = 0;; ++waited) {
-        {
-            EditGuard guard(synth.busy);
-            if (!padHasVoices(kit, pad)) return;
-            const bool audioStopped = synth.busy == nullptr || synth.suspended == nullptr ||
-                                      synth.suspended->load();
-            if (audioStopped || waited >= kRemovalPatienceMs) {
-                for (Voice& voice : kit.voices)
-                    if (voice.pad == &pad) endVoice(voice);
-                return;
-            }
-        }
-        platformSleepMs(1);
-    }
-}
-
+// A voice that finds its pad without samples ends at its next frame, so the
+// pad's voices need no waiting for: the renderer frees them.
 void removeSample(DrumSynth& synth, int p) {
     DrumKit& kit = *synth.kit;
     Pad& pad = kit.pads[p];
@@ -61,15 +27,9 @@ void removeSample(DrumSynth& synth, int p) {
         const int32_t offset = resizeSlot(kit, p, 0);
         if (offset >= 0) kit.pads[pad.slotNumber - 1].slotOffset = offset;
     }
-    float* old;
-    {
-        EditGuard guard(synth.busy);
-        old = pad.samples;
-        pad.slotNumber = 0;
-        pad.samples = nullptr;
-    }
-    waitForVoices(synth, pad);
-    std::free(old);
+    retireBuffer(synth, pad.samples);
+    pad.slotNumber = 0;
+    pad.samples = nullptr;
     pad.fileName[0] = '\0';
 }
 
@@ -89,21 +49,15 @@ bool decodeSlot(const uint8_t* header, DecodedSample& decoded) {
     return true;
 }
 
-void switchPadSample(DrumSynth& synth, Pad& pad, DecodedSample& decoded, bool takeHandshake) {
-    float* old = nullptr;
-    {
-        EditGuard guard(takeHandshake ? synth.busy : nullptr);
-        pad.frameCount = decoded.frameCount;
-        pad.sampleRate = decoded.rate;
-        updateHoldRatio(pad);
-        if (decoded.samples != nullptr) {
-            old = pad.samples;
-            pad.samples = decoded.samples;
-        }
-        pad.shortcuts = decoded.shortcuts;
+void switchPadSample(DrumSynth& synth, Pad& pad, DecodedSample& decoded) {
+    pad.frameCount = decoded.frameCount;
+    pad.sampleRate = decoded.rate;
+    updateHoldRatio(pad);
+    if (decoded.samples != nullptr) {
+        retireBuffer(synth, pad.samples);
+        pad.samples = decoded.samples;
     }
-    // Every voice re-reads its pad for each sample: the old buffer can go.
-    std::free(old);
+    pad.shortcuts = decoded.shortcuts;
     decoded.samples = nullptr;
 }
 
@@ -159,7 +113,7 @@ const char* installSample(DrumSynth& synth, int p, PreparedSample& prepared) {
     }
     std::memcpy(slotHeader(kit, number), prepared.slot, static_cast<size_t>(prepared.slotSize));
     std::memcpy(pad.fileName, prepared.fileName, sizeof pad.fileName);
-    switchPadSample(synth, pad, prepared.decoded, true);
+    switchPadSample(synth, pad, prepared.decoded);
     // The slot the pad moved away from goes, unless another pad plays it:
     // left behind, it would fill the kit's sixteen slots with data no one hears.
     if (previousNumber != number) releaseUnplayedSlot(kit, previousNumber);

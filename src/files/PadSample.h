@@ -3,9 +3,9 @@
 // kit in one short step; and the removal of a pad's sample.
 //
 // Preparing touches nothing shared and needs no lock. Installing and removing
-// need the plug-in's edit lock held; they take the engine (the busy flags)
-// themselves, only for the moment they switch the pad over: never call them
-// while holding it.
+// change the kit they are given, and need the plug-in's edit lock held; a
+// buffer they replace goes to the synth's retirement, since an audio thread
+// may still be playing it.
 #pragma once
 
 #include <cstdint>
@@ -34,9 +34,8 @@ bool decodeSlot(const uint8_t* header, DecodedSample& decoded);
 
 // Makes the decoded sample the pad's: its frame count, rate, hold ratios and
 // shortcuts, and its samples unless it has none (a pad then keeps the buffer
-// it had). The buffer it replaces is freed. takeHandshake: hold the engine
-// for the switch; false when the caller holds it already.
-void switchPadSample(DrumSynth& synth, Pad& pad, DecodedSample& decoded, bool takeHandshake);
+// it had). The buffer it replaces is retired.
+void switchPadSample(DrumSynth& synth, Pad& pad, DecodedSample& decoded);
 
 // A WAV file made ready for a pad. Owns what it holds until it is installed.
 struct PreparedSample {

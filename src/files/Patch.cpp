@@ -182,10 +182,10 @@ int32_t restorePatch(DrumSynth& synth, const uint8_t* bytes, int64_t size, const
     for (int p = 0; p < kPadCount; ++p) {
         Pad& pad = kit.pads[p];
         if (fresh.decoded[p]) {
-            switchPadSample(synth, pad, fresh.samples[p], false);
+            switchPadSample(synth, pad, fresh.samples[p]);
         } else {
             // No slot to play: never keep a sample from the kit before.
-            std::free(pad.samples);
+            retireBuffer(synth, pad.samples);
             pad.samples = nullptr;
         }
         // Every pad's filters follow its new settings, with a sample or not:

@@ -14,7 +14,7 @@ void buildPatch(DrumSynth& synth);
 // kit was replaced; whoever shows it selects pad 0 again), 0 when refused
 // (nothing changed), with the reason in words in *why when given: the
 // block's fault, or the memory its samples need. The caller holds the edit
-// lock and the engine.
+// lock.
 int32_t restorePatch(DrumSynth& synth, const uint8_t* bytes, int64_t size, const char** why = nullptr);
 
 // Why a block would be refused, in words, or null when it would be accepted.

@@ -1,6 +1,5 @@
-// The host's parameter calls: set under the edit lock and the busy-flag
-// handshake, read through a one-entry memo that getParameter and
-// getParameterDisplay share.
+// The host's parameter calls: set through the core's one parameter path,
+// read from the core's model.
 #include <cstring>
 
 #include "engine/Numbers.h"
@@ -14,38 +13,29 @@ bool inRange(VstInt32 index) { return index >= 0 && index < identity::kParamCoun
 
 // The one parameter path, for the host and the editor alike. A value the
 // cache already holds changes nothing (a host may echo the editor's own
-// change back). The caller holds the edit lock.
+// change back).
 bool zelVst::applyParameter(VstInt32 index, float value) {
+    std::lock_guard<std::mutex> ordered(parameterOrder);
     EditorModel& model = editorModel();
     // The cache keeps the value as applied: clamped.
     const float applied = clampUnit(value);
     if (applied == model.paramValues[index].load()) return false;
-    {
-        EditGuard guard(&busy);
-        setPadParameter(synth, index, applied);
-    }
+    instrument.setParameter(index, applied);
     model.paramValues[index] = applied;
     markBound(model, index);
-    memo.index = -1;
     return true;
 }
 
 void zelVst::setParameter(VstInt32 index, float value) {
     if (!inRange(index)) return;
-    EditHold hold(editLock);
     if (applyParameter(index, value)) requestRepaint(editorModel());
 }
 
 // The editor's change, told to the host afterwards: a host may call
-// setParameter back at once, and the lock must be free by then.
+// setParameter back at once, and the locks must be free by then.
 void zelVst::changeParameter(int32_t index, float value) {
     if (!inRange(index)) return;
-    bool changed;
-    {
-        EditHold hold(editLock);
-        changed = applyParameter(index, value);
-    }
-    if (changed) callHost(audioMasterAutomate, index, clampUnit(value));
+    if (applyParameter(index, value)) callHost(audioMasterAutomate, index, clampUnit(value));
 }
 
 void zelVst::beginEdit(int32_t index) {
@@ -63,28 +53,18 @@ VstIntPtr zelVst::callHost(VstInt32 opcode, VstInt32 index, float opt) {
 // Reading leaves the editor's cache alone: it holds where a control stands,
 // finer than the steps of a stepped parameter, and a host reads as it is
 // told of each step of a drag; storing the stepped value there would pull
-// the knob back to its step at every move.
-float zelVst::getParameter(VstInt32 index) {
-    if (!inRange(index)) return 0.0f;
-    if (index == memo.index) {
-        memo.index = -1;
-        return memo.value;
-    }
-    memo.value = describePadParameter(synth, index, memo.text);
-    memo.index = index;
-    return memo.value;
-}
+// the knob back to its step at every move. A value is read without a lock,
+// since hosts ask from any thread; its text, which hosts ask for on their
+// user interface's thread, under the edit lock.
+float zelVst::getParameter(VstInt32 index) { return inRange(index) ? instrument.parameterValue(index) : 0.0f; }
 
 void zelVst::getParameterDisplay(VstInt32 index, char* text) {
     text[0] = '\0';
     if (!inRange(index)) return;
-    if (index == memo.index) {
-        memo.index = -1;  // the memo's text is this parameter's
-    } else {
-        memo.value = describePadParameter(synth, index, memo.text);
-        memo.index = index;
-    }
-    identity::copyHostText(text, memo.text, identity::kParamTextLength);
+    char display[kDisplayTextSize];
+    display[0] = '\0';
+    instrument.describeParameter(index, display);
+    identity::copyHostText(text, display, identity::kParamTextLength);
 }
 
 void zelVst::getParameterName(VstInt32 index, char* text) {

@@ -3,15 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "editor/PadSelection.h"
-#include "engine/Kit.h"
-#include "engine/PadParameters.h"
-#include "files/Construction.h"
-#include "files/DefaultPatch.h"
-#include "files/FileBytes.h"
-#include "files/PadSample.h"
 #include "files/Patch.h"
-#include "files/SampleStore.h"
 #include "host/Identity.h"
 #include "host/zelGui.h"
 #include "platform/Platform.h"
@@ -29,18 +21,10 @@ const char* sharedModulePath() {
 
 }  // namespace
 
-zelVst::zelVst(audioMasterCallback audioMaster) : AudioEffectX(audioMaster) {
-    if (!queue.init(1024)) return;
-
-    synth.hostRate = sampleRate;
-    synth.hostRateInverse = 1.0f / synth.hostRate;
-    synth.blockLength = blockSize;
-    synth.busy = &busy;
-    synth.suspended = &suspended;
-    if (!constructSynth(synth)) return;
+zelVst::zelVst(audioMasterCallback audioMaster)
+    : AudioEffectX(audioMaster), instrument(sampleRate, blockSize, sharedModulePath()) {
+    if (!queue.init(1024) || !instrument.isComplete()) return;
     showNewKit();
-    if (loadDefaultPatch(synth, sharedModulePath())) showNewKit();
-
     declareIdentity();
     refreshParameterValues();
     if (identity::kCapabilities & identity::kHasEditor) {
@@ -54,11 +38,9 @@ zelVst::zelVst(audioMasterCallback audioMaster) : AudioEffectX(audioMaster) {
 
 // The editor goes first: an open window must never paint a kit that is gone.
 zelVst::~zelVst() {
-    suspended.store(true);
+    instrument.suspend();
     delete editor;
     editor = nullptr;
-    releaseKit(synth.kit);
-    synth.kit = nullptr;
     queue.release();
 }
 
@@ -85,62 +67,38 @@ void zelVst::declareIdentity() {
 }
 
 // A new kit shows with pad 0 selected, in one full repaint.
-void zelVst::showNewKit() {
-    selectPad(editorModel(), *synth.kit, 0);
-    editorModel().fullRedraw += 1;
-}
+void zelVst::showNewKit() { editorCore.showNewKit(); }
 
 void zelVst::setSampleRate(float rate) {
-    // A rate no audio runs at would turn the engine's integer fields into
-    // undefined conversions; such a request changes nothing.
-    if (!(rate >= 1.0f && rate <= 10000000.0f)) return;
-    EditHold hold(editLock);
-    // Hosts should only change the rate while suspended; not all do.
-    EditGuard guard(&busy);
-    synth.hostRateInverse = 1.0f / rate;
-    setAudioFormat(synth, rate, synth.blockLength);
-    sampleRate = rate;
-    synth.hostRate = rate;
+    instrument.setSampleRate(rate);
+    sampleRate = instrument.sampleRate();
 }
 
 void zelVst::setProgram(VstInt32 program) {
-    {
-        EditHold hold(editLock);
-        curProgram = program;
-        refreshParameterValues();
-    }
-    EditorModel& model = editorModel();
-    if (model.windowOpen.load()) {
-        model.fullRedraw = 1;
-        requestRepaint(model);
-    }
+    curProgram = program;
+    refreshParameterValues();
+    requestFullRepaint();
 }
 
-// Every cached value from the kit; the memo may hold an older one.
+// Every cached value from the kit.
 void zelVst::refreshParameterValues() {
-    char text[kDisplayTextSize];
     for (int index = 0; index < identity::kParamCount; ++index)
-        editorModel().paramValues[index] = describePadParameter(synth, index, text);
-    memo.index = -1;
+        editorModel().paramValues[index] = instrument.parameterValue(index);
 }
 
 void zelVst::requestFullRepaint() {
-    EditorModel& model = editorModel();
-    if (!model.windowOpen.load()) return;
-    model.fullRedraw += 1;
-    requestRepaint(model);
+    if (editorModel().windowOpen.load()) editorCore.kitChanged();
 }
 
 // The host gets a copy of the image that only the next effGetChunk replaces.
 VstInt32 zelVst::getChunk(void** data, bool isPreset) {
     (void)isPreset;  // one block serves banks and programs alike
-    EditHold hold(editLock);
-    buildPatch(synth);
-    const SampleStore* store = synth.kit->sampleStore;
-    *data = nullptr;
-    if (!chunk.assign(imageBytes(store), store->totalSize)) return 0;
-    *data = const_cast<uint8_t*>(chunk.data());
-    return store->totalSize;
+    VstInt32 size = 0;
+    instrument.readPatch([&](const uint8_t* bytes, int32_t length) {
+        if (chunk.assign(bytes, length)) size = length;
+    });
+    *data = size != 0 ? const_cast<uint8_t*>(chunk.data()) : nullptr;
+    return size;
 }
 
 VstInt32 zelVst::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
@@ -149,32 +107,12 @@ VstInt32 zelVst::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
 }
 
 int32_t zelVst::restoreKit(const uint8_t* bytes, int64_t size, const char** why) {
-    int32_t result = 0;
-    {
-        EditHold hold(editLock);
-        if (size != 0 && bytes != nullptr) {
-            EditGuard guard(&busy);
-            result = ::restorePatch(synth, bytes, size, why);
-        } else if (why != nullptr) {
-            *why = patchRefusal(bytes, size);
-        }
-        if (result != 0) showNewKit();
-        refreshParameterValues();
-    }
+    const int32_t result = size != 0 && bytes != nullptr ? instrument.restore(bytes, size, why) : 0;
+    if (result == 0 && why != nullptr && *why == nullptr) *why = patchRefusal(bytes, size);
+    if (result != 0) showNewKit();
+    refreshParameterValues();
     requestFullRepaint();
     return result;
-}
-
-std::vector<uint8_t> zelVst::patch() {
-    EditHold hold(editLock);
-    buildPatch(synth);
-    const SampleStore* store = synth.kit->sampleStore;
-    const uint8_t* bytes = imageBytes(store);
-    try {
-        return std::vector<uint8_t>(bytes, bytes + store->totalSize);
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
 }
 
 std::string zelVst::restorePatch(const uint8_t* bytes, int64_t size) {
@@ -183,42 +121,32 @@ std::string zelVst::restorePatch(const uint8_t* bytes, int64_t size) {
     return refused != nullptr ? refused : "refused";
 }
 
-// The file is read and its sample decoded before the lock is taken, so that
-// no host call waits on the disk; the lock is held only to switch the pad.
-std::string zelVst::loadPadSample(int pad, const char* path) {
-    if (path == nullptr || path[0] == '\0') return "no file named";
-    std::vector<uint8_t> bytes;
-    std::string reason;
-    if (!readWholeFile(path, bytes, &reason)) return reason;
-    return loadPadSampleBytes(pad, bytes.data(), static_cast<int64_t>(bytes.size()), baseName(path));
+void zelVst::loadPadSample(int pad, const char* path) {
+    const std::string refused = instrument.loadSampleFile(pad, path);
+    if (!refused.empty()) editorCore.refused(FileCommand::LoadSample, path, refused.c_str());
 }
 
-std::string zelVst::loadPadSampleBytes(int pad, const uint8_t* bytes, int64_t size,
-                                       const char* name) {
-    if (pad < 0 || pad >= kPadCount) return "no such pad";
-    PreparedSample prepared;
-    const char* refused = prepareSample(bytes, size, name, prepared);
-    if (refused == nullptr) {
-        EditHold hold(editLock);
-        refused = installSample(synth, pad, prepared);
+void zelVst::removePadSample(int pad) { instrument.removeSample(pad); }
+
+void zelVst::renamePad(int pad, const char* name) { instrument.renamePad(pad, name); }
+
+void zelVst::savePatch(const char* path) {
+    const std::string failed = instrument.savePatchFile(path);
+    if (!failed.empty()) editorCore.refused(FileCommand::SavePatch, path, failed.c_str());
+}
+
+void zelVst::loadPatch(const char* path) {
+    const std::string refused = instrument.loadPatchFile(path);
+    if (!refused.empty()) {
+        editorCore.refused(FileCommand::LoadPatch, path, refused.c_str());
+        return;
     }
-    return refused != nullptr ? refused : std::string();
+    showNewKit();
+    refreshParameterValues();
 }
 
-void zelVst::removePadSample(int pad) {
-    EditHold hold(editLock);
-    ::loadPadSample(synth, pad, "");
-}
-
-bool zelVst::renamePad(int pad, const char* name) {
-    if (pad < 0 || pad >= kPadCount || name == nullptr) return false;
-    Pad& target = synth.kit->pads[pad];
-    const size_t length = std::strlen(name);
-    if (length >= sizeof target.name) return false;
-    EditHold hold(editLock);
-    std::memset(target.name, 0, sizeof target.name);
-    std::memcpy(target.name, name, length);
-    return true;
+void zelVst::readPad(int pad, PadView& view) {
+    view.settings = instrument.padSettings(pad, &view.holdsSample);
 }
 
 void zelVst::copyName(int entry, char* text, int limit) const {

@@ -1,19 +1,20 @@
-// The plug-in object: one per loaded instance, behind the host's AEffect.
+// The plug-in object: one per loaded instance, behind the host's AEffect. A
+// thin binding of the VST 2.4 calls onto the plug-in core, with what only a
+// VST host needs: the event queue, the chunk the host holds, and the editor
+// in the host's window.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
-#include <vector>
 
+#include "core/EventQueue.h"
+#include "core/PluginCore.h"
 #include "editor/Editor.h"
 #include "editor/EditorPort.h"
-#include "engine/BusyFlags.h"
-#include "engine/DrumSynth.h"
 #include "host/AudioEffectX.h"
 #include "host/ChunkImage.h"
-#include "host/EditLock.h"
-#include "host/EventQueue.h"
 
 class zelVst : public AudioEffectX, private EditorPort {
 public:
@@ -23,8 +24,8 @@ public:
     // False when an allocation failed during construction.
     bool isComplete() const { return complete; }
 
-    void suspend() override { suspended.store(true); }
-    void resume() override { suspended.store(false); }
+    void suspend() override { instrument.suspend(); }
+    void resume() override { instrument.resume(); }
     void setSampleRate(float rate) override;
     void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;
     void setParameter(VstInt32 index, float value) override;
@@ -42,30 +43,28 @@ public:
     VstInt32 getVendorVersion() override;
     VstInt32 canDo(const char* text) override;
 
-    // Kit edits that the host's calls do not cover, for the editor and the
-    // tools. Each takes the edit lock. A refused file changes nothing and
-    // the answer says why, in words; an empty answer means it was taken.
-    std::string loadPadSample(int pad, const char* path) override;
-    std::string loadPadSampleBytes(int pad, const uint8_t* bytes, int64_t size, const char* name);
-    void removePadSample(int pad) override;
-    // False, changing nothing, when the name is longer than a pad keeps (15).
-    bool renamePad(int pad, const char* name) override;
-    // Makes the bytes the kit, as effSetChunk does; why they were refused, or empty.
-    std::string restorePatch(const uint8_t* bytes, int64_t size) override;
-
-    // The engine, for reading what no call tells (the tools' kit listing, tests).
-    DrumSynth& core() { return synth; }
+    // The core, for the kit edits no host call makes (the tools) and for
+    // reading what no call tells (tests).
+    PluginCore& core() { return instrument; }
     Editor& padEditor() { return editorCore; }
     EditorModel& editorModel() { return editorCore.model(); }
+    // Makes the bytes the kit, as effSetChunk does; why they were refused,
+    // or empty.
+    std::string restorePatch(const uint8_t* bytes, int64_t size);
 
 private:
     // The editor's door.
     void changeParameter(int32_t index, float value) override;
     void beginEdit(int32_t index) override;
     void endEdit(int32_t index) override;
-    std::vector<uint8_t> patch() override;
-    void lockKit() override { editLock.lock(); }
-    void unlockKit() override { editLock.unlock(); }
+    void loadPadSample(int pad, const char* path) override;
+    void removePadSample(int pad) override;
+    void renamePad(int pad, const char* name) override;
+    void savePatch(const char* path) override;
+    void loadPatch(const char* path) override;
+    bool previewKey(int8_t key, bool on) override { return instrument.previewKey(key, on); }
+    void readPad(int pad, PadView& view) override;
+    NoteActivity noteActivity(int pad) override { return instrument.noteActivity(pad); }
 
     // The block as the kit, or refused (0) with the reason in *why.
     int32_t restoreKit(const uint8_t* bytes, int64_t size, const char** why);
@@ -74,27 +73,17 @@ private:
     bool applyParameter(VstInt32 index, float value);
     void refreshParameterValues();
     void requestFullRepaint();
-    int handleEvent(const QueuedEvent& event);
-    int engineNote(uint8_t status, uint8_t key, uint8_t value);
     void copyName(int entry, char* text, int limit) const;
     VstIntPtr callHost(VstInt32 opcode, VstInt32 index, float opt);
 
     EventQueue queue;
-    struct ParameterMemo {
-        std::atomic<VstInt32> index{-1};  // -1: empty; any parameter change empties it
-        float value = 0.0f;
-        char text[80] = {};
-    } memo;
-    DrumSynth synth{};
-    Editor editorCore{synth, *this};  // the editor's state and logic, window or not
-    EditLock editLock;
+    PluginCore instrument;
+    Editor editorCore{*this};  // the editor's state and logic, window or not
+    // Keeps a parameter's check against the editor's cache, its change and
+    // the cache's update together, whichever thread sets it.
+    std::mutex parameterOrder;
     ChunkImage chunk;
-    // The velocity of the last note-on per MIDI channel and key, 0 when off:
-    // what the all-notes-off controllers release.
-    uint8_t channelNotes[16][128] = {};
     std::atomic<bool> constructed{false};
-    std::atomic<bool> suspended{true};
-    BusyFlags busy;
     bool complete = false;
 };
 

@@ -1,6 +1,5 @@
 #include "EngineDoubles.h"
 
-#include "engine/BusyFlags.h"
 #include "engine/Notes.h"
 #include "engine/Render.h"
 
@@ -20,13 +19,9 @@ std::vector<EngineCall> EngineLog::renders() const {
     return out;
 }
 
-namespace {
-bool editorHolds(const DrumSynth& synth) { return synth.busy != nullptr && synth.busy->editing(); }
-}  // namespace
-
 int renderBlock(DrumSynth& synth, float* const* outputs, int32_t count) {
+    (void)synth;
     EngineLog& log = engineLog;
-    if (editorHolds(synth)) log.editorInside = true;
     int32_t offset = -1;
     if (log.block != nullptr) {
         offset = static_cast<int32_t>(outputs[0] - log.block[0]);
@@ -44,8 +39,8 @@ int renderBlock(DrumSynth& synth, float* const* outputs, int32_t count) {
 }
 
 int noteEvent(DrumSynth& synth, uint8_t status, int16_t key, int16_t velocity) {
+    (void)synth;
     EngineLog& log = engineLog;
-    if (editorHolds(synth)) log.editorInside = true;
     log.calls.push_back({EngineCall::Note, log.reached, 0, status, key, velocity});
     return 0;
 }

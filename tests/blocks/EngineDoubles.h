@@ -24,7 +24,6 @@ struct EngineLog {
     float* const* block = nullptr;
     int32_t reached = 0;        // end of the last rendered span of this block
     bool misplacedSpan = false;  // a render got pointers not at one offset of block
-    bool editorInside = false;   // an engine call ran while an editor held the engine
     // Called inside a render, after it was logged, with its index in calls.
     std::function<void(size_t)> duringRender;
 
@@ -33,7 +32,6 @@ struct EngineLog {
         block = outputs;
         reached = 0;
         misplacedSpan = false;
-        editorInside = false;
         duringRender = nullptr;
     }
     void startBlock(float* const* outputs) {

@@ -27,10 +27,36 @@ std::vector<uint8_t> shortWav(int frames) {
     return file;
 }
 
+// The editor's door onto a synth of this process: its pads' views and
+// activity; no command reaches it.
+struct SynthPort : EditorPort {
+    explicit SynthPort(DrumSynth& synth) : synth(synth) {}
+    void changeParameter(int32_t, float) override {}
+    void beginEdit(int32_t) override {}
+    void endEdit(int32_t) override {}
+    void loadPadSample(int, const char*) override {}
+    void removePadSample(int) override {}
+    void renamePad(int, const char*) override {}
+    void savePatch(const char*) override {}
+    void loadPatch(const char*) override {}
+    bool previewKey(int8_t, bool) override { return false; }
+    void readPad(int pad, PadView& view) override {
+        view.settings = synth.kit->pads[pad];
+        view.holdsSample = synth.kit->pads[pad].samples != nullptr;
+    }
+    NoteActivity noteActivity(int pad) override { return synth.kit->pads[pad].shownActivity.load(); }
+    DrumSynth& synth;
+};
+
 struct ModelTest : ::testing::Test {
     CoreUnderTest core;
+    SynthPort port{core.synth()};
     EditorModel model;
     DrumKit& kit() { return *core.synth().kit; }
+    // What an editor reads before it selects or paints.
+    void readKit() {
+        for (int p = 0; p < kPadCount; ++p) port.readPad(p, model.pads[p]);
+    }
     void load(int pad, int frames = 200) {
         const std::vector<uint8_t> wav = shortWav(frames);
         ASSERT_EQ(loadPadSampleBytes(core.synth(), pad, wav.data(), int64_t(wav.size()), "s.wav"),
@@ -49,7 +75,8 @@ struct ModelTest : ::testing::Test {
 };
 
 TEST_F(ModelTest, SelectingPadFifteenBindsTheDetailPaneToItsParameters) {
-    selectPad(model, kit(), 15);
+    readKit();
+    selectPad(model, 15);
     const GuiControl* detail = model.controls.detail;
     EXPECT_EQ(detail[DetailNoteSlider].param, 236);
     EXPECT_EQ(detail[DetailPitchXKnob].param, 239);
@@ -58,45 +85,46 @@ TEST_F(ModelTest, SelectingPadFifteenBindsTheDetailPaneToItsParameters) {
     EXPECT_EQ(detail[DetailBitKnob].param, 235);
     EXPECT_EQ(model.controls.detailCaptions[kFileCaption].param, 226);
     EXPECT_EQ(detail[DetailFileName].param, 226);
-    // The name box edits the pad's own name in place.
-    EXPECT_EQ(detail[DetailNameBox].text, kit().pads[15].name);
-    EXPECT_EQ(detail[DetailFileName].text, kit().pads[15].fileName);
+    // The name box and the file label show the editor's view of the pad.
+    EXPECT_EQ(detail[DetailNameBox].text, model.pads[15].settings.name);
+    EXPECT_EQ(detail[DetailFileName].text, model.pads[15].settings.fileName);
     EXPECT_EQ(model.selectedPad, 15);
 }
 
 TEST_F(ModelTest, NameLabelsShowTheSelectionAndWhichPadsHoldSamples) {
     load(2);
     load(9);
-    selectPad(model, kit(), 9);
+    readKit();
+    selectPad(model, 9);
     for (int p = 0; p < kPadCount; ++p) {
         const uint32_t expected = p == 9 ? kSelected : p == 2 ? kLoaded : kEmpty;
         EXPECT_EQ(model.controls.pads[p][kNameLabel].faceColor, expected) << "pad " << p;
     }
-    selectPad(model, kit(), 16);  // no such pad: nothing changes
+    selectPad(model, 16);  // no such pad: nothing changes
     EXPECT_EQ(model.selectedPad, 9);
     EXPECT_EQ(model.controls.pads[9][kNameLabel].faceColor, kSelected);
 }
 
 TEST_F(ModelTest, NoteLabelsFollowThePublishedActivity) {
     load(0, 300);
-    EXPECT_FALSE(showNoteActivity(model, kit())) << "nothing sounded yet";
+    EXPECT_FALSE(showNoteActivity(model, port)) << "nothing sounded yet";
 
     ASSERT_EQ(noteEvent(core.synth(), 0x90, 36, 100), 2);
-    EXPECT_TRUE(showNoteActivity(model, kit()));
+    EXPECT_TRUE(showNoteActivity(model, port));
     EXPECT_EQ(noteLabel(0).faceColor, 0xAAAAFFu);  // held: (255, 170, 170)
     EXPECT_EQ(noteLabel(0).dirty.load(), 1);
     EXPECT_EQ(noteLabel(1).dirty.load(), 0) << "other labels are left alone";
 
     noteLabel(0).dirty = 0;
-    EXPECT_FALSE(showNoteActivity(model, kit())) << "no change, no repaint";
+    EXPECT_FALSE(showNoteActivity(model, port)) << "no change, no repaint";
     EXPECT_EQ(noteLabel(0).dirty.load(), 0);
 
     noteEvent(core.synth(), 0x80, 36, 0);
-    EXPECT_TRUE(showNoteActivity(model, kit()));
+    EXPECT_TRUE(showNoteActivity(model, port));
     EXPECT_EQ(noteLabel(0).faceColor, 0x9999CCu);  // ringing: (204, 153, 153)
 
     EXPECT_EQ(render(512), 2);  // the sample ends
-    EXPECT_TRUE(showNoteActivity(model, kit()));
+    EXPECT_TRUE(showNoteActivity(model, port));
     EXPECT_EQ(noteLabel(0).faceColor, 0x888888u);  // idle
 }
 

@@ -124,7 +124,7 @@ TEST_F(Layout, EachPadColumnEditsItsOwnPad) {
             EXPECT_EQ(list[first + k]->param, 15 * p + expected[k]);
             EXPECT_EQ(list[first + k]->x, 64 + 60 * p);
         }
-        EXPECT_EQ(list[first]->text, t.plugin().core().kit->pads[p].name) << "the name in place";
+        EXPECT_STREQ(list[first]->text, t.plugin().core().modelSynth().kit->pads[p].name) << "the pad's name";
     }
 }
 

@@ -23,7 +23,8 @@ protected:
     }
     const GuiControl& nameLabel(int pad) { return t.model().controls.pads[pad][kNameLabel]; }
     const GuiControl& detail(DetailControl which) { return t.model().controls.detail[which]; }
-    DrumKit& kit() { return *t.plugin().core().kit; }
+    DrumKit& kit() { return *t.plugin().core().modelSynth().kit; }          // as edits keep it
+    DrumKit& engineKit() { return *t.plugin().core().engineSynth().kit; }  // as the audio plays it
     void pressAndRelease(const GuiControl& control) {
         const Point at = centreOf(control);
         t.click(at.x, at.y);
@@ -43,17 +44,17 @@ protected:
 };
 
 TEST_F(PadCommands, PressingAPadsNameSelectsItAndAuditionsItUntilTheRelease) {
-    ASSERT_EQ(t.plugin().loadPadSample(3, wavFile("hat.wav").c_str()), "");
+    ASSERT_EQ(t.plugin().core().loadSampleFile(3, wavFile("hat.wav").c_str()), "");
     const Point at = centreOf(nameLabel(3));
     t.editor().press(at.x, at.y, MouseButton::Left);
     EXPECT_EQ(t.model().controls.detail[DetailNoteSlider].param, 3 * 15 + 11) << "pad 3 selected";
-    EXPECT_EQ(kit().previewOn.load(), 42) << "its key, 42";
+    EXPECT_EQ(engineKit().previewOn.load(), 42) << "its key, 42";
     EXPECT_GT(t.render(256), 0.0f) << "sounds at the next block";
-    EXPECT_EQ(kit().pads[3].shownActivity.load(), NoteActivity::Held);
+    EXPECT_EQ(engineKit().pads[3].shownActivity.load(), NoteActivity::Held);
     t.editor().release(MouseButton::Left);
-    EXPECT_EQ(kit().previewOff.load(), 42);
+    EXPECT_EQ(engineKit().previewOff.load(), 42);
     t.render(256);
-    EXPECT_EQ(kit().pads[3].shownActivity.load(), NoteActivity::Ringing) << "released, still sounding";
+    EXPECT_EQ(engineKit().pads[3].shownActivity.load(), NoteActivity::Ringing) << "released, still sounding";
 }
 
 TEST_F(PadCommands, ANewAuditionWaitsForThePendingReleaseToBePlayed) {
@@ -61,28 +62,28 @@ TEST_F(PadCommands, ANewAuditionWaitsForThePendingReleaseToBePlayed) {
     t.click(three.x, three.y);  // no block played: note-on and note-off pending
     t.editor().press(five.x, five.y, MouseButton::Left);
     EXPECT_EQ(t.model().controls.detail[DetailNoteSlider].param, 5 * 15 + 11) << "pad 5 selected";
-    EXPECT_EQ(kit().previewOn.load(), 42) << "no new note-on queued behind the pending release";
+    EXPECT_EQ(engineKit().previewOn.load(), 42) << "no new note-on queued behind the pending release";
     t.editor().release(MouseButton::Left);
 }
 
 TEST_F(PadCommands, AuditionsEndWithEitherButton) {
-    ASSERT_EQ(t.plugin().loadPadSample(3, wavFile("hat.wav").c_str()), "");
+    ASSERT_EQ(t.plugin().core().loadSampleFile(3, wavFile("hat.wav").c_str()), "");
     const Point at = centreOf(nameLabel(3));
     t.editor().press(at.x, at.y, MouseButton::Right);
     t.render(64);
     t.editor().release(MouseButton::Right);
     t.render(64);
-    EXPECT_EQ(kit().pads[3].activity, 1) << "one voice, no key left held";
-    EXPECT_EQ(kit().pads[3].shownActivity.load(), NoteActivity::Ringing);
+    EXPECT_EQ(engineKit().pads[3].activity, 1) << "one voice, no key left held";
+    EXPECT_EQ(engineKit().pads[3].shownActivity.load(), NoteActivity::Ringing);
 }
 
 TEST_F(PadCommands, TheNoteLabelAuditionsToo) {
-    ASSERT_EQ(t.plugin().loadPadSample(0, wavFile("kick.wav").c_str()), "");
+    ASSERT_EQ(t.plugin().core().loadSampleFile(0, wavFile("kick.wav").c_str()), "");
     const Point at = centreOf(t.model().controls.pads[0][kNoteLabel]);
     t.editor().press(at.x, at.y, MouseButton::Left);
     EXPECT_GT(t.render(128), 0.0f);
     t.editor().release(MouseButton::Left);
-    EXPECT_EQ(kit().previewOff.load(), 36);
+    EXPECT_EQ(engineKit().previewOff.load(), 36);
 }
 
 TEST_F(PadCommands, ChoosingAWavFileLoadsItIntoTheSelectedPadAndDelRemovesIt) {
@@ -119,7 +120,7 @@ TEST_F(PadCommands, ACancelledDialogChangesNothing) {
 }
 
 TEST_F(PadCommands, ARefusedWavFileSaysWhyAndChangesNothing) {
-    ASSERT_EQ(t.plugin().loadPadSample(0, wavFile("kick.wav").c_str()), "");
+    ASSERT_EQ(t.plugin().core().loadSampleFile(0, wavFile("kick.wav").c_str()), "");
     const std::vector<uint8_t> before = t.chunk();
     pressAndRelease(detail(DetailFileName));
     answer(FileRequest::SampleForPad, folder.write("notes.wav", std::vector<uint8_t>(300, 'x')));
@@ -130,7 +131,7 @@ TEST_F(PadCommands, ARefusedWavFileSaysWhyAndChangesNothing) {
 }
 
 TEST_F(PadCommands, ASavedPatchLoadsBackByteForByte) {
-    ASSERT_EQ(t.plugin().loadPadSample(2, wavFile("snare.wav", -4000).c_str()), "");
+    ASSERT_EQ(t.plugin().core().loadSampleFile(2, wavFile("snare.wav", -4000).c_str()), "");
     t.setParameter(2 * 15 + 3, 0.25f);
     const std::vector<uint8_t> kitBytes = t.chunk();
     pressAndRelease(t.model().controls.leftColumn[0]);  // Save
@@ -139,13 +140,14 @@ TEST_F(PadCommands, ASavedPatchLoadsBackByteForByte) {
     EXPECT_FALSE(fs::exists(folder.path("song.bin.saving")));
 
     // Another kit, then the file again.
-    t.plugin().removePadSample(2);
+    t.plugin().core().removeSample(2);
     t.setParameter(2 * 15 + 3, 0.75f);
     pressAndRelease(nameLabel(9));
     pressAndRelease(t.model().controls.leftColumn[1]);  // Load
     answer(FileRequest::LoadPatch, folder.path("song.bin"));
     EXPECT_EQ(t.chunk(), kitBytes);
     EXPECT_FLOAT_EQ(t.parameter(2 * 15 + 3), 0.25f) << "the host sees the loaded kit";
+    t.paint();
     EXPECT_EQ(t.model().selectedPad, 0) << "a loaded kit shows pad 0";
     EXPECT_TRUE(t.window.told.empty());
 }
@@ -196,7 +198,7 @@ TEST_F(PadCommands, DropsLoadOnTheFileLabelAndSelectOnANameOnly) {
     EXPECT_TRUE(t.editor().drop(name.x, name.y, wavFile("ride.wav").c_str()));
     EXPECT_EQ(t.model().selectedPad, 12);
     EXPECT_STREQ(kit().pads[12].fileName, "") << "a name takes no file";
-    EXPECT_EQ(kit().previewOn.load(), -1) << "and no audition without a release to end it";
+    EXPECT_EQ(engineKit().previewOn.load(), -1) << "and no audition without a release to end it";
 
     const std::vector<uint8_t> before = t.chunk();
     const Point knob = centreOf(t.model().controls.pads[2][kPanKnob]);

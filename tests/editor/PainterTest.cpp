@@ -135,7 +135,7 @@ TEST_F(Painting, SliderHandlesSitFlushWithTheEnds) {
 TEST_F(Painting, NoteLabelsFlashWithTheNotes) {
     const std::vector<int16_t> hit(4000, 12000);
     ScratchFolder folder;
-    ASSERT_EQ(t.plugin().loadPadSample(2, folder.write("snare.wav", monoWav(hit)).c_str()), "");
+    ASSERT_EQ(t.plugin().core().loadSampleFile(2, folder.write("snare.wav", monoWav(hit)).c_str()), "");
     t.openAndSettle();
     auto labelFace = [&]() -> uint32_t {
         for (const Call& call : ofKind(t.paint(), Kind::Rectangle))

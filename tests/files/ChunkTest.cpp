@@ -44,8 +44,8 @@ TEST_F(Chunk, ChunkHandedOutStaysAsItWasThroughEditsUntilTheNextGetChunk) {
     const Bytes handedOut(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
 
     // The kit's own image grows and moves; the host reads its copy afterwards.
-    ASSERT_EQ(plugin.loadPadSample(3, dir.write("a.wav", distinctWav(1, 5000)).c_str()), "");
-    ASSERT_EQ(plugin.loadPadSample(8, dir.write("b.wav", distinctWav(2, 7000)).c_str()), "");
+    ASSERT_EQ(plugin.core().loadSampleFile(3, dir.write("a.wav", distinctWav(1, 5000)).c_str()), "");
+    ASSERT_EQ(plugin.core().loadSampleFile(8, dir.write("b.wav", distinctWav(2, 7000)).c_str()), "");
     plugin.setParameter(3 * 15 + 2, 0.25f);
     EXPECT_EQ(Bytes(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size), handedOut);
 

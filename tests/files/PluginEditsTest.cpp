@@ -24,26 +24,26 @@ protected:
 
 TEST_F(PluginEdits, LoadedFileIsInTheChunkAndRemovingItEmptiesThePad) {
     const Bytes wav = distinctWav(3, 600);
-    EXPECT_EQ(plugin().loadPadSample(6, dir.write("snare.wav", wav).c_str()), "");
+    EXPECT_EQ(plugin().core().loadSampleFile(6, dir.write("snare.wav", wav).c_str()), "");
     FilesKit reference;
     reference.load(6, dir.path() + "/snare.wav");
     EXPECT_EQ(chunk(), reference.patch());
 
-    plugin().removePadSample(6);
+    plugin().core().removeSample(6);
     const Bytes emptied = chunk();
     ASSERT_EQ(emptied.size(), 9372u) << "the slot is gone";
     const size_t record = 28 + 576 * 6;
     EXPECT_EQ(emptied[record + 16], 0) << "no file name";
     EXPECT_EQ(emptied[record + 320], 0) << "no slot played";
-    EXPECT_EQ(plugin().core().kit->pads[6].samples, nullptr);
+    EXPECT_EQ(plugin().core().modelSynth().kit->pads[6].samples, nullptr);
 }
 
 TEST_F(PluginEdits, RefusedFilesSayWhyAndChangeNothing) {
     const Bytes before = chunk();
-    EXPECT_EQ(plugin().loadPadSample(2, (dir.path() + "/missing.wav").c_str()), std::strerror(ENOENT));
-    EXPECT_EQ(plugin().loadPadSample(2, dir.write("text.wav", Bytes(100, 'x')).c_str()), "not a WAV file");
-    EXPECT_EQ(plugin().loadPadSample(2, ""), "no file named");
-    EXPECT_EQ(plugin().loadPadSample(16, dir.write("ok.wav", distinctWav(1)).c_str()), "no such pad");
+    EXPECT_EQ(plugin().core().loadSampleFile(2, (dir.path() + "/missing.wav").c_str()), std::strerror(ENOENT));
+    EXPECT_EQ(plugin().core().loadSampleFile(2, dir.write("text.wav", Bytes(100, 'x')).c_str()), "not a WAV file");
+    EXPECT_EQ(plugin().core().loadSampleFile(2, ""), "no file named");
+    EXPECT_EQ(plugin().core().loadSampleFile(16, dir.write("ok.wav", distinctWav(1)).c_str()), "no such pad");
     EXPECT_EQ(chunk(), before);
 }
 
@@ -51,10 +51,10 @@ TEST_F(PluginEdits, RefusedFilesSayWhyAndChangeNothing) {
 // was: the image, and the sample each pad plays.
 TEST_F(PluginEdits, WithoutMemoryLoadsAndRestoresSaySoAndChangeNothing) {
     if (!failing::available()) GTEST_SKIP() << "the sanitizers own malloc here";
-    ASSERT_EQ(plugin().loadPadSampleBytes(2, distinctWav(2).data(), 244, "short.wav"), "");
+    ASSERT_EQ(plugin().core().loadSampleBytes(2, distinctWav(2).data(), 244, "short.wav"), "");
     const Bytes big = distinctWav(3, 200000);  // a 400 kB slot, 800 kB decoded
     const Bytes huge = distinctWav(1, 1500000);
-    const Pad& pad = plugin().core().kit->pads[2];
+    const Pad& pad = plugin().core().modelSynth().kit->pads[2];
     const float* playing = pad.samples;
     // Each step of a load needs more than the one before; the image grows
     // by more than the decoded sample only when it is large already.
@@ -69,13 +69,13 @@ TEST_F(PluginEdits, WithoutMemoryLoadsAndRestoresSaySoAndChangeNothing) {
     };
     for (const auto& shortage : shortages) {
         if (shortage.kitBefore != nullptr) {
-            ASSERT_EQ(plugin().loadPadSampleBytes(1, huge.data(), int64_t(huge.size()), "long.wav"), "");
+            ASSERT_EQ(plugin().core().loadSampleBytes(1, huge.data(), int64_t(huge.size()), "long.wav"), "");
         }
         const Bytes before = chunk();
         std::string refused;
         {
             failing::Shortage none(shortage.failFrom);
-            refused = plugin().loadPadSampleBytes(2, big.data(), int64_t(big.size()), "big.wav");
+            refused = plugin().core().loadSampleBytes(2, big.data(), int64_t(big.size()), "big.wav");
         }
         EXPECT_EQ(refused, "too large for the memory left") << shortage.what;
         EXPECT_EQ(pad.samples, playing) << shortage.what;
@@ -107,13 +107,13 @@ TEST_F(PluginEdits, WithoutMemoryLoadsAndRestoresSaySoAndChangeNothing) {
 }
 
 TEST_F(PluginEdits, PadNamesTakeAtMostFifteenCharacters) {
-    EXPECT_TRUE(plugin().renamePad(4, "Fifteen chars!!"));
+    EXPECT_TRUE(plugin().core().renamePad(4, "Fifteen chars!!"));
     char name[64] = {};
-    EXPECT_STREQ(plugin().core().kit->pads[4].name, "Fifteen chars!!");
-    EXPECT_FALSE(plugin().renamePad(4, "Sixteen chars!!!"));
-    EXPECT_FALSE(plugin().renamePad(16, "Kick"));
-    EXPECT_STREQ(plugin().core().kit->pads[4].name, "Fifteen chars!!");
-    EXPECT_TRUE(plugin().renamePad(4, "Kick"));
+    EXPECT_STREQ(plugin().core().modelSynth().kit->pads[4].name, "Fifteen chars!!");
+    EXPECT_FALSE(plugin().core().renamePad(4, "Sixteen chars!!!"));
+    EXPECT_FALSE(plugin().core().renamePad(16, "Kick"));
+    EXPECT_STREQ(plugin().core().modelSynth().kit->pads[4].name, "Fifteen chars!!");
+    EXPECT_TRUE(plugin().core().renamePad(4, "Kick"));
     const Bytes image = chunk();
     std::memcpy(name, &image[28 + 576 * 4], 16);
     EXPECT_STREQ(name, "Kick") << "the whole field is rewritten, with no old letters behind";

@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "FilesKit.h"
-#include "engine/BusyFlags.h"
 #include "engine/Notes.h"
 #include "engine/Render.h"
 #include "files/SampleStore.h"
@@ -458,84 +457,29 @@ TEST_F(WavLoad, FullSlotsAreSharedOrReusedButNeverOverrun) {
     EXPECT_EQ(kit.totalSize(), static_cast<int32_t>(before.image.size()) + 2 * (36 - 24));
     reference.load(2, paths[16]);
     EXPECT_EQ(kit.samples(1), reference.samples(2));
-    loadPadSample(kit.synth(), 0, nullptr);
+    ASSERT_NE(kit.restore(kit.patch()), 0);
     EXPECT_EQ(kit.samples(0), last);
 }
 
-// The wait for a removed pad's voices ends in every situation.
-class Removal : public WavLoad {
-protected:
-    void SetUp() override {
-        kit.load(2, dir.write("long.wav", wavFile(1, 2, std::vector<int64_t>(44100 * 4, 9000))));
-        kit.load(6, dir.write("other.wav", wavFile(1, 2, std::vector<int64_t>(44100 * 4, -9000))));
-        kit.noteOn(2);
-        kit.noteOn(6);
-        kit.render(64);
-        ASSERT_EQ(kit.voicesOf(2), 1);
-        ASSERT_EQ(kit.voicesOf(6), 1);
-    }
-
-    void expectPadGone(bool otherStillSounding = true) {
-        EXPECT_EQ(kit.voicesOf(2), 0);
-        EXPECT_EQ(kit.pad(2).samples, nullptr);
-        EXPECT_STREQ(kit.pad(2).fileName, "");
-        EXPECT_EQ(kit.pad(2).activity, kHeldActivity);  // the key is still held
-        if (otherStillSounding) {
-            EXPECT_EQ(kit.voicesOf(6), 1);  // another pad's voice stays
-        }
-    }
-
-    BusyFlags busy;
-    std::atomic<bool> suspended{false};
-};
-
-TEST_F(Removal, WithoutAnAudioThread) {
-    kit.synth().busy = nullptr;
-    kit.synth().suspended = nullptr;
+// A removal waits for nothing: the pad's voices find it empty and end at
+// their next frame, and the other pads' voices play on.
+TEST_F(WavLoad, ARemovedPadsVoicesEndAtTheirNextFrame) {
+    kit.load(2, dir.write("long.wav", wavFile(1, 2, std::vector<int64_t>(44100 * 4, 9000))));
+    kit.load(6, dir.write("other.wav", wavFile(1, 2, std::vector<int64_t>(44100 * 4, -9000))));
+    kit.noteOn(2);
+    kit.noteOn(6);
+    kit.render(64);
     kit.remove(2);
-    expectPadGone();
-}
-
-TEST_F(Removal, WhileSuspended) {
-    suspended = true;
-    kit.synth().busy = &busy;
-    kit.synth().suspended = &suspended;
-    kit.remove(2);
-    expectPadGone();
-}
-
-TEST_F(Removal, WhenTheHostStopsCallingProcessing) {
-    kit.synth().busy = &busy;
-    kit.synth().suspended = &suspended;
-    kit.remove(2);  // nobody renders: the remover gives up waiting
-    expectPadGone();
-}
-
-TEST_F(Removal, WhileTheAudioThreadRenders) {
-    kit.synth().busy = &busy;
-    kit.synth().suspended = &suspended;
-    std::atomic<bool> stop{false};
-    std::atomic<int> blocks{0};
-    std::thread audio([&] {
-        std::vector<float> buffers[16];
-        float* outputs[16];
-        for (int o = 0; o < 16; ++o) {
-            buffers[o].assign(64, 0.0f);
-            outputs[o] = buffers[o].data();
-        }
-        while (!stop.load()) {
-            busy.enterAudio();
-            renderBlock(kit.synth(), outputs, 64);
-            busy.leaveAudio();
-            blocks.fetch_add(1);
-            std::this_thread::yield();
-        }
-    });
-    while (blocks.load() < 4) std::this_thread::yield();
-    kit.remove(2);
-    stop = true;
-    audio.join();
-    expectPadGone(false);
+    EXPECT_EQ(kit.pad(2).samples, nullptr);
+    EXPECT_STREQ(kit.pad(2).fileName, "");
+    EXPECT_EQ(kit.voicesOf(2), 1) << "not yet rendered";
+    EXPECT_EQ(kit.render(1), 2) << "the ended voice is news for the editor";
+    EXPECT_EQ(kit.voicesOf(2), 0);
+    EXPECT_EQ(kit.pad(2).activity, kHeldActivity);  // the key is still held
+    EXPECT_EQ(kit.voicesOf(6), 1);
+    // Both first hits play inverted: had the removed pad's voice sounded on,
+    // its +9000 would have cancelled the other's -9000.
+    EXPECT_GT(kit.out(0)[0], 0.1f) << "only the other pad sounds";
 }
 
 }  // namespace

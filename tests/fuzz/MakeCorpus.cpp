@@ -23,7 +23,7 @@ void put(Bytes& bytes, size_t at, uint32_t value, int width) {
     for (int i = 0; i < width; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-Bytes wav(uint16_t channels, uint16_t width, int frames, uint16_t tag = 1, uint32_t rate = 22050) {
+Bytes makeWav(uint16_t channels, uint16_t width, int frames, uint16_t tag = 1, uint32_t rate = 22050) {
     const uint32_t dataSize = static_cast<uint32_t>(frames * channels * width);
     Bytes b(44 + dataSize);
     std::memcpy(&b[0], "RIFF", 4);
@@ -44,7 +44,7 @@ Bytes wav(uint16_t channels, uint16_t width, int frames, uint16_t tag = 1, uint3
 
 Bytes floatWav() {
     const float values[] = {0.0f, 0.5f, -0.5f, 1.0f, -1.0f, 2.0f, 1e-20f, -0.125f};
-    Bytes b = wav(1, 4, 8, 3);
+    Bytes b = makeWav(1, 4, 8, 3);
     std::memcpy(&b[44], values, sizeof values);
     return b;
 }
@@ -93,9 +93,9 @@ int main(int argc, char** argv) {
     const std::string wavDir = std::string(argv[1]) + "/wav/";
     const std::string patchDir = std::string(argv[1]) + "/patch/";
 
-    const Bytes mono8 = wav(1, 1, 12), mono16 = wav(1, 2, 10), stereo16 = wav(2, 2, 6),
-                mono24 = wav(1, 3, 8), stereo24 = wav(2, 3, 4), mono32 = wav(1, 4, 6),
-                stereo32 = wav(2, 4, 3), float32 = floatWav(), empty = wav(1, 2, 0);
+    const Bytes mono8 = makeWav(1, 1, 12), mono16 = makeWav(1, 2, 10), stereo16 = makeWav(2, 2, 6),
+                mono24 = makeWav(1, 3, 8), stereo24 = makeWav(2, 3, 4), mono32 = makeWav(1, 4, 6),
+                stereo32 = makeWav(2, 4, 3), float32 = floatWav(), empty = makeWav(1, 2, 0);
     write(wavDir + "mono8.wav", mono8);
     write(wavDir + "mono16.wav", mono16);
     write(wavDir + "stereo16.wav", stereo16);

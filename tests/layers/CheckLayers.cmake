@@ -1,5 +1,5 @@
 # Fails when a source file includes from a layer above its own. The layers,
-# lowest first: platform, engine, files, editor, host; a layer may include
+# lowest first: platform, engine, files, editor, core, host; a layer may include
 # from itself and from the layers below it. Subfolders belong to their layer
 # (editor/win32 is the editor's).
 #   cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
@@ -7,7 +7,7 @@ if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR is not set")
 endif()
 
-set(layers platform engine files editor host)
+set(layers platform engine files editor core host)
 
 set(violations "")
 set(checked 0)
@@ -33,6 +33,6 @@ if(checked EQUAL 0)
   message(FATAL_ERROR "no sources under ${SOURCE_DIR}")
 endif()
 if(violations)
-  message(FATAL_ERROR "includes from a layer above (host -> editor -> files -> engine -> platform):\n${violations}")
+  message(FATAL_ERROR "includes from a layer above (host -> core -> editor -> files -> engine -> platform):\n${violations}")
 endif()
 message(STATUS "${checked} files include only from their own layer and the ones below")

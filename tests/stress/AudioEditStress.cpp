@@ -215,11 +215,11 @@ void loadAndRemoveSamples(Session& run, const std::vector<std::string>& files) {
     while (!run.done.load()) {
         const int pad = pick(0, kPads - 1);
         if (pick(0, 4) == 0) {
-            run.plugin->removePadSample(pad);
+            run.plugin->core().removeSample(pad);
             run.counts.removals.fetch_add(1);
         } else {
             const std::string& file = files[size_t(pick(0, int(files.size()) - 1))];
-            const std::string refused = run.plugin->loadPadSample(pad, file.c_str());
+            const std::string refused = run.plugin->core().loadSampleFile(pad, file.c_str());
             if (!refused.empty()) {
                 run.counts.refusedLoads.fetch_add(1);
                 std::fprintf(stderr, "%s refused: %s\n", file.c_str(), refused.c_str());
@@ -239,7 +239,7 @@ TEST(AudioEditStress, AudioAgainstParametersChunksAndSampleLoads) {
     run.effect->dispatcher(run.effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
     for (int p = 0; p < kPads; ++p) {
         const std::string& file = folder.files()[size_t(p) % folder.files().size()];
-        ASSERT_EQ(run.plugin->loadPadSample(p, file.c_str()), "") << file;
+        ASSERT_EQ(run.plugin->core().loadSampleFile(p, file.c_str()), "") << file;
     }
     run.dispatch(effMainsChanged, 0, 1);
 

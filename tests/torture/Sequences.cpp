@@ -4,6 +4,7 @@
 // test note as a fresh one does and its chunk must restore, and the audio
 // calls must have allocated, freed and locked nothing.
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "Audit.h"
+#include "PatchBytes.h"
 #include "TortureHost.h"
 
 namespace torture {
@@ -280,6 +282,123 @@ TEST_F(Torture, HostileMidi) {
             instance.process(frames);
         }
         expectHealthy(instance);
+    }
+}
+
+// --- Edits and the sound -------------------------------------------------
+
+constexpr int kQuietPad = 15;  // its key, 57, is never played below
+constexpr int kQuietNote = kQuietPad * kParamsPerPad + 11;
+
+// Every output frame of blocks of seeded sizes with hits on every pad but
+// the quiet one; paced as a host's audio is when realTime is set.
+std::vector<float> playAllButTheQuietPad(Instance& instance, unsigned seed, bool realTime) {
+    constexpr int32_t kHostBlocks[] = {32, 64, 100, 128, 256, 512, 1024, 1500};
+    std::mt19937 rng(seed);
+    std::vector<float> heard;
+    for (int block = 0; block < 300; ++block) {
+        const int32_t frames = kHostBlocks[pick(rng, 0, 7)];
+        std::vector<Event> events = hits(rng, frames, pick(rng, 0, 3));
+        for (Event& event : events)
+            if (event.data1 == 57) event.data1 = 36;
+        instance.sendEvents(events);
+        const auto due = std::chrono::steady_clock::now() + std::chrono::microseconds(frames * 1000000 / 44100);
+        instance.process(frames);
+        for (int o = 0; o < kOutputs; ++o) heard.insert(heard.end(), instance.output(o), instance.output(o) + frames);
+        if (realTime) std::this_thread::sleep_until(due);
+    }
+    return heard;
+}
+
+// Edits of the quiet pad alone: any value of any of its settings but its key,
+// and kits that are the torture kit but for the quiet pad.
+void editTheQuietPad(Instance& instance, std::atomic<bool>& done, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::vector<uint8_t> kit = tortureKit();
+    const size_t volume = patchbytes::padRecordAt(kQuietPad) + patchbytes::field::volume;
+    while (!done.load()) {
+        const int index = kQuietPad * kParamsPerPad + pick(rng, 2, 14);
+        if (index != kQuietNote) instance.setParameter(index, wildValue(rng));
+        if (pick(rng, 0, 20) == 0) {
+            kit[volume + 3] = uint8_t(pick(rng, 0x3C, 0x40));  // another volume's exponent
+            instance.setChunk(kit);
+        }
+    }
+}
+
+// No span falls silent or comes late while another thread edits: the sound
+// is the same, bit for bit, as without the edits, at full speed and in real
+// time.
+TEST_F(Torture, EditsOfAPadThatNeverPlaysChangeNoSound) {
+    for (bool realTime : {false, true}) {
+        for (int seed = 0; seed < (realTime ? iterations(1, 5) : iterations(3, 20)); ++seed) {
+            SCOPED_TRACE((realTime ? "real time, seed " : "full speed, seed ") + std::to_string(seed));
+            Instance alone;
+            alone.start();
+            const std::vector<float> expected = playAllButTheQuietPad(alone, unsigned(seed), false);
+            Instance edited;
+            edited.start();
+            std::atomic<bool> done{false};
+            std::thread editor(editTheQuietPad, std::ref(edited), std::ref(done), unsigned(seed) + 400);
+            const std::vector<float> heard = playAllButTheQuietPad(edited, unsigned(seed), realTime);
+            done = true;
+            editor.join();
+            ASSERT_EQ(heard.size(), expected.size());
+            EXPECT_EQ(std::memcmp(heard.data(), expected.data(), heard.size() * sizeof(float)), 0);
+            expectHealthy(edited);
+        }
+    }
+}
+
+// Blocks of 256 frames with a hit of pad 4 at the start of every eighth; the
+// pad's volume set to a quarter before block changeAt (never, when past the
+// end), or by another thread at any moment after block 40 has played and
+// before block 160 starts.
+std::vector<float> playPadFour(Instance& instance, int changeAt, bool fromAnotherThread) {
+    constexpr int kVolume = 4 * kParamsPerPad + 2;
+    std::atomic<int> played{0};
+    std::atomic<bool> changed{false};
+    std::thread editor;
+    if (fromAnotherThread) {
+        editor = std::thread([&] {
+            while (played.load() < 40) std::this_thread::yield();
+            instance.setParameter(kVolume, 0.25f);
+            changed.store(true);
+        });
+    }
+    std::vector<float> heard;
+    for (int block = 0; block < 200; ++block) {
+        if (block == 160)
+            while (fromAnotherThread && !changed.load()) std::this_thread::yield();
+        if (block == changeAt) instance.setParameter(kVolume, 0.25f);
+        if (block % 8 == 0) instance.sendEvents({{0, 0x90, 44, 100}});
+        instance.process(256);
+        heard.insert(heard.end(), instance.output(8), instance.output(8) + 256);  // pad 4's pair
+        played.store(block + 1);
+    }
+    if (editor.joinable()) editor.join();
+    return heard;
+}
+
+// A setting of a playing pad changed from another thread takes effect at one
+// span boundary, exactly as the same change made there on the audio thread.
+TEST_F(Torture, AChangeFromAnotherThreadTakesEffectAtASpanBoundary) {
+    Instance baseline;
+    baseline.start();
+    const std::vector<float> unchanged = playPadFour(baseline, 1000, false);
+    for (int round = 0; round < iterations(5, 50); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        Instance instance;
+        instance.start();
+        const std::vector<float> heard = playPadFour(instance, 1000, true);
+        size_t first = 0;
+        while (first < heard.size() && heard[first] == unchanged[first]) ++first;
+        ASSERT_LT(first, heard.size()) << "the change was never heard";
+        Instance reference;
+        reference.start();
+        const std::vector<float> expected = playPadFour(reference, int(first / 256), false);
+        EXPECT_EQ(std::memcmp(heard.data(), expected.data(), heard.size() * sizeof(float)), 0)
+            << "first changed frame " << first;
     }
 }
 

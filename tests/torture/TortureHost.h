@@ -18,6 +18,7 @@ namespace torture {
 
 constexpr int kOutputs = 16;
 constexpr int kParams = 240;
+constexpr int kParamsPerPad = 15;
 constexpr int32_t kMaxFrames = 8192;
 constexpr int kMaxEvents = 1024;
 

@@ -218,7 +218,7 @@ TEST(ZelKit, SampleFilesOfEveryLayoutPlayFromTheirPadsInBothInstances) {
     PluginInstance plugin;
     plugin.open(44100, 512);
     ASSERT_TRUE(plugin.setChunk(kit));
-    for (size_t p = 0; p < sources.size(); ++p) expectPadHolds(plugin.core().kit->pads[p], sources[p]);
+    for (size_t p = 0; p < sources.size(); ++p) expectPadHolds(plugin.kit().pads[p], sources[p]);
 
     const int64_t spacing = 8192;
     const vsthost::Audio played = playInBoth(kit, onePerPad(4, spacing), 5 * spacing);
@@ -289,7 +289,7 @@ TEST(ZelKit, ReplacingSamplesLeavesNoUnplayedSlotBehind) {
     plugin.open(44100, 512);
     const std::vector<uint8_t> kit = readBytes(dir.path("kit.bin"));
     ASSERT_TRUE(plugin.setChunk(kit));
-    const DrumKit& engine = *plugin.core().kit;
+    const DrumKit& engine = plugin.kit();
     expectPadHolds(engine.pads[0], sources[2]);
     expectPadHolds(engine.pads[12], sources[1]);
     expectPadHolds(engine.pads[15], sources[1]);

@@ -37,7 +37,7 @@ void loadSampleFile(PluginInstance& plugin, int pad, const std::string& path) {
 // a one-entry memo that a repeated index would answer from.
 double shownNumber(PluginInstance& plugin, VstInt32 index) {
     char text[kDisplayTextSize] = {};
-    describePadParameter(plugin.core(), index, text);
+    plugin.core().describeParameter(index, text);
     return std::strtod(text, nullptr);
 }
 
@@ -66,17 +66,16 @@ void applySetting(PluginInstance& plugin, const PadSetting& setting) {
 
 void loadPadWav(PluginInstance& plugin, int pad, const std::vector<uint8_t>& wav,
                 const std::string& fileName) {
-    zelVst& instrument = plugin.instrument();
     // The pad's old slot goes first; a load alone would leave it unplayed in the kit.
-    if (plugin.core().kit->pads[pad].slotNumber != 0) instrument.removePadSample(pad);
-    const std::string refused = instrument.loadPadSampleBytes(
+    if (plugin.kit().pads[pad].slotNumber != 0) plugin.core().removeSample(pad);
+    const std::string refused = plugin.core().loadSampleBytes(
         pad, wav.data(), static_cast<int64_t>(wav.size()), fileName.c_str());
     if (!refused.empty()) throw ZelError("the plug-in's loader refused the sample: " + refused);
 }
 
 void setPadName(PluginInstance& plugin, int pad, const std::string& name) {
     constexpr size_t kLongestName = sizeof(PadSettings::name) - 1;
-    if (name.size() > kLongestName || !plugin.instrument().renamePad(pad, name.c_str()))
+    if (name.size() > kLongestName || !plugin.core().renamePad(pad, name.c_str()))
         throw ZelError("--name " + std::to_string(pad + 1) + "=" + name + ": a pad's name has at most " +
                        std::to_string(kLongestName) + " characters");
 }

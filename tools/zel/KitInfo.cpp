@@ -47,7 +47,7 @@ std::string display(PluginInstance& plugin, int pad, PadParam param) {
 
 // "slot 3: 0.70 s, 44100 Hz, 16-bit, 61784 bytes", from the slot's header.
 std::string sampleLine(PluginInstance& plugin, const Pad& pad) {
-    const DrumKit& kit = *plugin.core().kit;
+    const DrumKit& kit = plugin.kit();
     if (pad.fileName[0] == '\0' || pad.slotNumber == 0) return "no sample";
     const Pad& owner = kit.pads[pad.slotNumber - 1];
     const uint8_t* header = imageBytes(kit.sampleStore) + slotOffsetOf(kit, pad.slotNumber);
@@ -58,7 +58,7 @@ std::string sampleLine(PluginInstance& plugin, const Pad& pad) {
 }
 
 void describePad(PluginInstance& plugin, int p, std::ostream& out) {
-    const Pad& pad = plugin.core().kit->pads[p];
+    const Pad& pad = plugin.kit().pads[p];
     out << format("%2d  %-15s  note %-4s (%d)  group %-2s  output %s  ", p + 1, pad.name,
                   display(plugin, p, ParamNote).c_str(), pad.note,
                   display(plugin, p, ParamGroup).c_str(), display(plugin, p, ParamChannel).c_str())
@@ -87,6 +87,6 @@ void describeKit(const std::string& path, std::ostream& out) {
     PluginInstance plugin;
     plugin.open(44100, 1024);
     if (!plugin.setChunk(image)) throw fileError(path, "refused by the plug-in");
-    out << path << ": " << kitSummary(*plugin.core().kit, image.size()) << "\n";
+    out << path << ": " << kitSummary(plugin.kit(), image.size()) << "\n";
     for (int p = 0; p < kPadCount; ++p) describePad(plugin, p, out);
 }

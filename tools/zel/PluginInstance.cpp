@@ -81,10 +81,12 @@ zelVst& PluginInstance::instrument() {
     return *static_cast<zelVst*>(static_cast<AudioEffect*>(effect->object));
 }
 
-DrumSynth& PluginInstance::core() { return instrument().core(); }
+PluginCore& PluginInstance::core() { return instrument().core(); }
+
+const DrumKit& PluginInstance::kit() { return *core().modelSynth().kit; }
 
 bool PluginInstance::sounding() {
-    for (const Voice& voice : core().kit->voices)
+    for (const Voice& voice : core().engineSynth().kit->voices)
         if (voice.pad != nullptr) return true;
     return false;
 }

@@ -13,6 +13,7 @@
 #include "engine/DrumSynth.h"
 #include "host/Vst2.h"
 
+class PluginCore;
 class zelVst;
 
 class PluginInstance {
@@ -45,7 +46,9 @@ public:
     // processReplacing of frames into the 16 outputs, with silent inputs.
     void process(float** outputs, int32_t frames);
 
-    DrumSynth& core();
+    PluginCore& core();
+    // The kit as the plug-in's edits keep it: its pads' settings and samples.
+    const DrumKit& kit();
     // The plug-in object itself, for the kit edits no opcode makes.
     zelVst& instrument();
     // Whether any of the engine's voices still plays.

@@ -1,4 +1,4 @@
-#include "host/EventQueue.h"
+#include "core/EventQueue.h"
 
 #include <cstdlib>
 #include <cstring>
