@@ -25,7 +25,7 @@ PadMask KitPublisher::pickUp(DrumSynth& engine) {
     const PadMask changed = transfer.changedPads;
     for (int p = 0; p < kPadCount; ++p) {
         if (!(changed & (1u << p))) continue;
-        applyPlayback(engine.kit->pads[p], transfer.pads[p]);
+        applyPlayback(*engine.kit, p, transfer.pads[p]);
         for (int32_t index = p * kParamsPerPad; index < (p + 1) * kParamsPerPad; ++index)
             heldEdits[index] = transfer.editsTaken[index];
     }

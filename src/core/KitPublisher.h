@@ -13,11 +13,8 @@
 
 #include "core/AudioParameterEdits.h"
 #include "core/BusyFlags.h"
+#include "engine/PadMask.h"
 #include "engine/PadPlayback.h"
-
-// Which pads a publication changed, one bit each.
-using PadMask = uint32_t;
-constexpr PadMask kAllPads = (1u << kPadCount) - 1;
 
 class KitPublisher {
 public:

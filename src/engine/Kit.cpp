@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "engine/LaneLayout.h"
 #include "engine/PadFilters.h"
 #include "engine/Retirement.h"
 
@@ -102,6 +103,7 @@ void updateRateFields(DrumKit& kit, float sampleRate) {
 }
 
 void applySampleRate(DrumKit& kit, float sampleRate) {
+    releaseLanes(kit, kAllPads);
     updateRateFields(kit, sampleRate);
     for (Pad& pad : kit.pads) designPadFilters(pad, sampleRate);
 }
@@ -126,7 +128,10 @@ void retireBuffer(const DrumSynth& synth, void* buffer) {
         std::free(buffer);
 }
 
-void chooseRenderPath(DrumKit& kit, RenderPath wanted) { kit.renderPath = supportedRenderPath(wanted); }
+void chooseRenderPath(DrumKit& kit, RenderPath wanted) {
+    releaseLanes(kit, kAllPads);
+    kit.renderPath = supportedRenderPath(wanted);
+}
 
 float holdRatioOf(int rateIndex, float sampleRate) { return holdRates[rateIndex] / sampleRate; }
 

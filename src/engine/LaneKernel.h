@@ -270,9 +270,9 @@ void tileToRows(const float* tile, const Group& g, float (*rows)[lanes::kChunk],
 // left[i] += row[i] * leftGain, then the same on the right, frame by frame:
 // the plain mix, so each output sums its voices in slot order.
 template <class S>
-void mixRow(const lanes::MixVoice& voice, const float* row, int32_t start, int32_t frames) {
-    float* left = voice.left + start;
-    float* right = voice.right + start;
+void mixRow(const lanes::MixVoice& voice, float* const* outputs, const float* row, int32_t start, int32_t frames) {
+    float* left = outputs[2 * voice.pair] + start;
+    float* right = outputs[2 * voice.pair + 1] + start;
     const typename S::F leftGain = S::splat(voice.leftGain), rightGain = S::splat(voice.rightGain);
     int32_t i = 0;
     for (; i + S::kWidth <= frames; i += S::kWidth) {
@@ -296,7 +296,7 @@ void renderJob(lanes::Job& job) {
             tileToRows<S>(work.tile, work.groups[g], work.rows, frames);
         }
         for (int m = 0; m < job.mixCount; ++m)
-            mixRow<S>(work.mix[m], work.rows[work.mix[m].row], start, frames);
+            mixRow<S>(work.mix[m], job.outputs, work.rows[work.mix[m].row], start, frames);
     }
 }
 

@@ -8,7 +8,8 @@
 #include "engine/DrumSynth.h"
 
 // Plays and mixes every sounding voice into outputs (already cleared) as the
-// plain chain would, bit for bit. Answers how many voices ended, or -1,
-// having touched nothing, when a voice runs a filter the lanes do not (a
-// cascade, a control signal or a chain).
+// plain chain would, bit for bit, in the lanes they were held in since the
+// last change (LaneLayout.h). Answers how many voices ended, or -1, having
+// touched nothing, when a voice runs a filter the lanes do not (a cascade, a
+// control signal or a chain).
 int renderVoicesInLanes(DrumSynth& synth, float* const* outputs, int32_t count);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/LaneLayout.h"
 #include "engine/MidiStatus.h"
 
 namespace {
@@ -92,6 +93,7 @@ int noteOn(DrumSynth& synth, int16_t key, int16_t velocity) {
         publishActivity(pad);
         const int slot = freeVoiceSlot(kit);
         if (slot < 0) continue;  // all 24 sounding: no stealing
+        releaseLanes(kit, kAllPads);  // a voice starts, and the choke fades others
         startVoice(synth, kit.voices[slot], pad, velocity);
         chokeGroup(synth, slot, pad);
     }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/Kit.h"
+#include "engine/LaneLayout.h"
 #include "engine/Numbers.h"
 #include "engine/PadFilters.h"
 
@@ -106,12 +107,12 @@ void setPadParameter(DrumSynth& synth, int32_t index, float value) {
     Pad& pad = synth.kit->pads[index / kParamsPerPad];
     const int param = index % kParamsPerPad;
     const Mapping& mapping = kMappings[param];
+    if (mapping.kind == Mapping::Unmapped) return;  // "Name" and "Wav" are edited by the editor's commands
+    releaseLanes(*synth.kit, padBit(index / kParamsPerPad));
     if (mapping.kind == Mapping::Continuous)
         pad.*mapping.number = mapping.toField(x);
-    else if (mapping.kind == Mapping::Stepped)
-        pad.*mapping.step = mapping.toStep(x);
     else
-        return;  // "Name" and "Wav" are edited by the editor's commands
+        pad.*mapping.step = mapping.toStep(x);
     followChange(synth, pad, param);
 }
 

@@ -1,5 +1,7 @@
 #include "engine/PadPlayback.h"
 
+#include "engine/LaneLayout.h"
+
 namespace {
 
 // A pad's sections keep one coefficient set, in their own inline arrays.
@@ -47,7 +49,9 @@ PadPlayback playbackOf(const Pad& pad) {
     return playback;
 }
 
-void applyPlayback(Pad& pad, const PadPlayback& playback) {
+void applyPlayback(DrumKit& kit, int p, const PadPlayback& playback) {
+    releaseLanes(kit, padBit(p));
+    Pad& pad = kit.pads[p];
     static_cast<PadSettings&>(pad) = playback.settings;
     applyDesign(pad.lowCutFilter, playback.lowCut);
     applyDesign(pad.midFilter, playback.mid);
@@ -67,6 +71,7 @@ KitRates ratesOf(const DrumSynth& synth) {
 }
 
 void applyRates(DrumSynth& synth, const KitRates& rates) {
+    releaseLanes(*synth.kit, kAllPads);
     synth.hostRate = rates.hostRate;
     synth.hostRateInverse = rates.hostRateInverse;
     synth.kit->halfRate = rates.halfRate;

@@ -29,7 +29,8 @@ struct PadPlayback {
 };
 
 PadPlayback playbackOf(const Pad& pad);
-void applyPlayback(Pad& pad, const PadPlayback& playback);
+// Into the kit's pad number pad, which the lanes then let go of.
+void applyPlayback(DrumKit& kit, int pad, const PadPlayback& playback);
 
 // The kit-wide values that follow the host's rate.
 struct KitRates {

@@ -1,6 +1,7 @@
 #include "engine/Voice.h"
 
 #include "engine/DrumKit.h"
+#include "engine/LaneLayout.h"
 
 void endVoice(Voice& voice) {
     Pad& pad = *voice.pad;
@@ -10,6 +11,7 @@ void endVoice(Voice& voice) {
 }
 
 void endVoicesOf(DrumKit& kit, const Pad& pad) {
+    releaseLanes(kit, padBit(static_cast<int>(&pad - kit.pads)));
     for (Voice& voice : kit.voices)
         if (voice.pad == &pad) endVoice(voice);
 }

@@ -24,7 +24,8 @@ struct Voice {
 };
 
 // Ends a sounding voice: its slot becomes free and its pad counts one voice
-// fewer, which the pad's note label then shows.
+// fewer, which the pad's note label then shows. For the renderers, which
+// end voices as they play them; anyone else ends them with endVoicesOf.
 void endVoice(Voice& voice);
 
 struct DrumKit;

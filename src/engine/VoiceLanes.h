@@ -1,8 +1,9 @@
 // Voices side by side in SIMD lanes: the plain records the lane kernels work
 // on. A group holds up to eight voices, one per lane, each field an array
-// over the lanes. LaneRender fills the groups from the voices for one span
-// and writes them back after it; a kernel (LanesSse2.cpp, 4 lanes, or
-// LanesAvx2.cpp, 8 lanes) renders them and mixes the voices in slot order.
+// over the lanes. LaneLayout fills the groups from the voices and keeps
+// them filled from span to span until a voice starts or ends or a pad they
+// play changes; a kernel (LanesSse2.cpp, 4 lanes, or LanesAvx2.cpp, 8 lanes)
+// renders them and mixes the voices in slot order.
 //
 // Kept free of inline functions: the AVX2 kernel includes it, and an inline
 // function compiled there could be the copy every other file links to.
@@ -55,24 +56,45 @@ struct Group {
     bool quantise;
 };
 
-// One voice's share of the mix: its row into its output pair.
+// One voice's share of the mix: its row into its output pair (outputs
+// 2 * pair and 2 * pair + 1).
 struct MixVoice {
     int32_t row;
-    float* left;
-    float* right;
+    int32_t pair;
     float leftGain, rightGain;
+};
+
+// A sounding voice in the lanes: its slot and the filters its pad runs.
+struct Member {
+    uint8_t slot;
+    uint8_t filters;  // bit f: filter f
+};
+
+// What the groups were filled with. While held, the groups' playback and
+// filter state is the members' own, and their voice records lag behind it
+// until it is written back.
+struct Layout {
+    Member members[kVoiceCount];  // member i is lane i % width of group i / width
+    int memberCount, groupCount, mixCount, width;
+    uint32_t pads;          // bit p: a member plays pad p
+    uint32_t reachedPairs;  // bit q: the mix reaches output pair q
+    uint32_t fills;         // how often the lanes were filled: for tests and benchmarks
+    bool held;
 };
 
 struct Workspace {
     Group groups[kMaxGroups];
     MixVoice mix[kVoiceCount];
+    Layout layout;
     float rows[kVoiceCount + 1][kChunk];
     float tile[kChunk * kMaxWidth];  // one group's chunk, lane by lane within a frame
 };
 
-// One span for a kernel: the groups, and the voices to mix in slot order.
+// One span for a kernel: the groups, and the voices to mix in slot order
+// into the span's 16 outputs.
 struct Job {
     Workspace* work;
+    float* const* outputs;
     int groupCount;
     int mixCount;
     int32_t count;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/Kit.h"
+#include "engine/LaneLayout.h"
 #include "files/FileBytes.h"
 #include "files/LittleEndian.h"
 #include "files/SampleStore.h"
@@ -23,6 +24,7 @@ void copyText(char* field, size_t size, const char* text) {
 void removeSample(DrumSynth& synth, int p) {
     DrumKit& kit = *synth.kit;
     Pad& pad = kit.pads[p];
+    releaseLanes(kit, padBit(p));
     if (pad.slotNumber != 0) {
         const int32_t offset = resizeSlot(kit, p, 0);
         if (offset >= 0) kit.pads[pad.slotNumber - 1].slotOffset = offset;
@@ -50,6 +52,7 @@ bool decodeSlot(const uint8_t* header, DecodedSample& decoded) {
 }
 
 void switchPadSample(DrumSynth& synth, Pad& pad, DecodedSample& decoded) {
+    releaseLanes(*synth.kit, padBit(static_cast<int>(&pad - synth.kit->pads)));
     pad.frameCount = decoded.frameCount;
     pad.sampleRate = decoded.rate;
     updateHoldRatio(pad);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/Kit.h"
+#include "engine/LaneLayout.h"
 #include "engine/PadFilters.h"
 #include "files/LittleEndian.h"
 #include "files/PadSample.h"
@@ -170,6 +171,7 @@ int32_t restorePatch(DrumSynth& synth, const uint8_t* bytes, int64_t size, const
 
     // The bytes may be the image itself, handed back: they were copied.
     DrumKit& kit = *synth.kit;
+    releaseLanes(kit, kAllPads);
     std::free(kit.sampleStore);
     kit.sampleStore = reinterpret_cast<SampleStore*>(fresh.image);
     fresh.image = nullptr;

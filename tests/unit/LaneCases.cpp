@@ -4,10 +4,11 @@
 #include <cstring>
 #include <sstream>
 
+#include "CoreUnderTest.h"
 #include "engine/Kit.h"
-#include "engine/Notes.h"
+#include "engine/LaneLayout.h"
+#include "engine/MidiStatus.h"
 #include "engine/PadParameters.h"
-#include "engine/Render.h"
 #include "files/PadSample.h"
 
 namespace {
@@ -161,7 +162,7 @@ void addSong(Lcg& rng, LaneCase& c, int64_t frames) {
         else if (kind < 17) e.velocity = 0;
         else if (kind < 19) e.kind = SongEvent::Preview;
         else if (kind < 28) {
-            e.kind = SongEvent::Parameter;
+            e.kind = kind < 25 ? SongEvent::Parameter : SongEvent::AudioParameter;
             e.parameter = randomParameter(rng);
             e.value = randomSetting(rng, static_cast<PadParam>(e.parameter % kParamsPerPad));
         } else if (kind < 30) {
@@ -171,6 +172,10 @@ void addSong(Lcg& rng, LaneCase& c, int64_t frames) {
         } else if (kind < 31) {
             e.kind = SongEvent::RemoveSample;
             e.parameter = rng.below(kPadCount);
+        } else if (kind < 32) {
+            static const float kRates[] = {44100.0f, 48000.0f, 32000.0f, 96000.0f};
+            e.kind = SongEvent::Rate;
+            e.value = kRates[rng.below(4)];
         }
         c.song.push_back(e);
     }
@@ -224,6 +229,19 @@ std::string voiceDifference(const DrumKit& a, const DrumKit& b, int v) {
     return d.empty() ? d : where.str() + d;
 }
 
+// The case's kit as a patch: its samples loaded as files are, its settings
+// set, its hostile fields written as a patch could carry them.
+std::vector<uint8_t> kitPatch(const LaneCase& c) {
+    CoreUnderTest kit(c.hostRate, "", c.blockLength);
+    DrumSynth& s = kit.synth();
+    for (int p = 0; p < kPadCount; ++p)
+        if (!c.wavs[p].empty())
+            loadPadSampleBytes(s, p, c.wavs[p].data(), static_cast<int64_t>(c.wavs[p].size()), "pad.wav");
+    for (const auto& [index, value] : c.parameters) setPadParameter(s, index, value);
+    for (const auto& [field, value] : c.hostileFields) setHostile(s.kit->pads[field / 4], field % 4, value);
+    return kit.patch();
+}
+
 }  // namespace
 
 LaneCase makeLaneCase(uint32_t seed) {
@@ -238,38 +256,57 @@ LaneCase makeLaneCase(uint32_t seed) {
     const int64_t frames = rng.chance(20) ? 1 + rng.below(2000) : 2000 + rng.below(8000);
     addSong(rng, c, frames);
     addHostBlocks(rng, c, frames);
+    c.patch = kitPatch(c);
     return c;
 }
 
-LanePlayer::LanePlayer(const LaneCase& c, RenderPath path)
-    : lane(c), renderPath(path), core(new CoreUnderTest(c.hostRate, "", c.blockLength)) {
-    DrumSynth& s = synth();
-    chooseRenderPath(*s.kit, path);
-    for (int o = 0; o < 16; ++o) outputs[o].assign(4096, 7.0f);
-    for (int p = 0; p < kPadCount; ++p)
-        if (!c.wavs[p].empty())
-            loadPadSampleBytes(s, p, c.wavs[p].data(), static_cast<int64_t>(c.wavs[p].size()), "pad.wav");
-    for (const auto& [index, value] : c.parameters) setPadParameter(s, index, value);
-    for (const auto& [field, value] : c.hostileFields) setHostile(s.kit->pads[field / 4], field % 4, value);
+namespace {
+
+// The notes of one span, all at its first frame.
+struct SpanNotes {
+    const std::vector<QueuedEvent>& list;
+    size_t next = 0;
+    bool more() const { return next < list.size(); }
+    const QueuedEvent& front() const { return list[next]; }
+    void pop() { ++next; }
+};
+
+bool padSounds(const DrumKit& kit, int pad) {
+    for (const Voice& voice : kit.voices)
+        if (voice.pad == &kit.pads[pad]) return true;
+    return false;
 }
 
-void LanePlayer::apply(const SongEvent& e) {
-    DrumSynth& s = synth();
+}  // namespace
+
+LanePlayer::LanePlayer(const LaneCase& c, RenderPath path)
+    : lane(c), renderPath(path), core(new PluginCore(c.hostRate, c.blockLength, nullptr)) {
+    if (core->restore(c.patch.data(), static_cast<int64_t>(c.patch.size())) == 0) std::abort();
+    chooseRenderPath(*synth().kit, path);
+    core->resume();
+    for (int o = 0; o < 16; ++o) outputs[o].assign(4096, 7.0f);
+}
+
+void LanePlayer::apply(const SongEvent& e, std::vector<QueuedEvent>& notes) {
+    const int pad = e.kind == SongEvent::Parameter || e.kind == SongEvent::AudioParameter ? e.parameter / kParamsPerPad
+                    : e.kind == SongEvent::LoadSample || e.kind == SongEvent::RemoveSample ? e.parameter
+                                                                                            : -1;
+    if (pad >= 0 && padSounds(*synth().kit, pad)) ++soundingEdits;
+    const auto key = static_cast<uint8_t>(e.key);
     switch (e.kind) {
-        case SongEvent::NoteOn: noteEvent(s, 0x90, e.key, e.velocity); break;
-        case SongEvent::NoteOff: noteEvent(s, 0x80, e.key, 0); break;
+        case SongEvent::NoteOn: notes.push_back({0, midi::kNoteOn, key, static_cast<uint8_t>(e.velocity), 0}); break;
+        case SongEvent::NoteOff: notes.push_back({0, midi::kNoteOff, key, 0, 0}); break;
         case SongEvent::Preview:
             // As the editor asks: a note-on only while nothing is pending.
-            if (s.kit->previewOn.load() < 0 && s.kit->previewOff.load() < 0) {
-                s.kit->previewOn = static_cast<int8_t>(e.key);
-                s.kit->previewOff = static_cast<int8_t>(e.key);
-            }
+            if (core->previewKey(static_cast<int8_t>(e.key), true)) core->previewKey(static_cast<int8_t>(e.key), false);
             break;
-        case SongEvent::Parameter: setPadParameter(s, e.parameter, e.value); break;
+        case SongEvent::Parameter: core->setParameter(e.parameter, e.value); break;
+        case SongEvent::AudioParameter: core->setParameterFromAudio(e.parameter, e.value); break;
         case SongEvent::LoadSample:
-            loadPadSampleBytes(s, e.parameter, e.wav.data(), static_cast<int64_t>(e.wav.size()), "swap.wav");
+            core->loadSampleBytes(e.parameter, e.wav.data(), static_cast<int64_t>(e.wav.size()), "swap.wav");
             break;
-        case SongEvent::RemoveSample: loadPadSample(s, e.parameter, ""); break;
+        case SongEvent::RemoveSample: core->removeSample(e.parameter); break;
+        case SongEvent::Rate: core->setSampleRate(e.value); break;
     }
 }
 
@@ -279,7 +316,9 @@ bool LanePlayer::nextSpan() {
         blockStart = position;
         blockEnd = blockStart + lane.hostBlocks[nextBlock++];
     }
-    while (nextEvent < lane.song.size() && lane.song[nextEvent].frame <= position) apply(lane.song[nextEvent++]);
+    std::vector<QueuedEvent> notes;
+    soundingEdits = 0;
+    while (nextEvent < lane.song.size() && lane.song[nextEvent].frame <= position) apply(lane.song[nextEvent++], notes);
     int64_t target = blockEnd;
     if (nextEvent < lane.song.size() && lane.song[nextEvent].frame < blockEnd) target = lane.song[nextEvent].frame;
     span = static_cast<int32_t>(target - position < lane.blockLength ? target - position : lane.blockLength);
@@ -288,7 +327,8 @@ bool LanePlayer::nextSpan() {
         std::fill(outputs[o].begin(), outputs[o].begin() + span, 7.0f);
         pointers[o] = outputs[o].data();
     }
-    lastAnswer = renderBlock(synth(), pointers, span);
+    SpanNotes due{notes};
+    lastAnswer = core->processBlock(pointers, span, due);
     position += span;
     return true;
 }
@@ -301,6 +341,7 @@ std::string laneDifference(LanePlayer& reference, LanePlayer& lanes) {
                                            reference.spanLength());
         if (!d.empty()) return d;
     }
+    writeBackLanes(*lanes.synth().kit);
     const DrumKit& a = *reference.synth().kit;
     const DrumKit& b = *lanes.synth().kit;
     for (int v = 0; v < kVoiceCount; ++v) {

@@ -1,7 +1,9 @@
 // The lane renderer held to the plain chain, bit for bit, over random kits,
 // settings, songs and host blocks, at both widths: every span's outputs and
-// answer, and every voice and pad after it. `make fuzz` plays random seeds
-// for as long as the fuzzers run (LANE_FUZZ set; FUZZ_SECONDS, 20 by default).
+// answer, and every voice and pad after it. The lanes keep their voices from
+// span to span; before and after every span they must hold exactly what
+// filling them anew would give them. `make fuzz` plays random seeds for as
+// long as the fuzzers run (LANE_FUZZ set; FUZZ_SECONDS, 20 by default).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,8 +12,10 @@
 #include <cstring>
 #include <memory>
 
+#include "CoreUnderTest.h"
 #include "LaneCases.h"
 #include "engine/Kit.h"
+#include "engine/LaneLayout.h"
 #include "engine/Notes.h"
 #include "engine/Render.h"
 #include "files/PadSample.h"
@@ -27,7 +31,17 @@ struct Coverage {
     int64_t voiceFrames = 0;
     int fullSpans = 0;   // all 24 voices sounding
     int endings = 0;     // spans in which a voice ended
+    int keptSpans = 0;   // spans the lanes began with the voices they held before
+    int soundingEdits = 0;  // edits of a pad while it sounded
 };
+
+// What the lanes hold, if anything, as a text that names the case.
+std::string heldDrift(LanePlayer& player, uint32_t seed, int span, const char* when) {
+    const char* drift = laneLayoutDrift(player.synth());
+    if (drift == nullptr) return {};
+    return "seed " + std::to_string(seed) + ", " + (player.path() == RenderPath::Lanes8 ? "8" : "4") +
+           " lanes, " + when + " span " + std::to_string(span) + ": the lanes hold stale state: " + drift;
+}
 
 int sounding(const DrumKit& kit) {
     int count = 0;
@@ -68,12 +82,20 @@ std::string playCase(uint32_t seed, Coverage& coverage) {
     for (int span = 0;; ++span) {
         const int before = sounding(*plain.synth().kit);
         const bool more = plain.nextSpan();
-        for (auto& player : lanes)
+        for (auto& player : lanes) {
+            const lanes::Layout& layout = player->synth().kit->laneWork.layout;
+            const bool held = layout.held && layout.memberCount != 0;
+            const uint32_t fills = layout.fills;
             if (player->nextSpan() != more) return "the players fell out of step";
+            coverage.keptSpans += more && held && layout.fills == fills;
+            const std::string drift = heldDrift(*player, seed, span, "after");
+            if (!drift.empty()) return drift;
+        }
         if (!more) break;
         coverage.voiceFrames += int64_t(before) * plain.spanLength();
         coverage.fullSpans += before == kVoiceCount;
         coverage.endings += plain.answer() != 0 && sounding(*plain.synth().kit) < before;
+        coverage.soundingEdits += plain.editsOfSoundingPads();
         for (auto& player : lanes) {
             const std::string difference = laneDifference(plain, *player);
             if (!difference.empty())
@@ -92,11 +114,15 @@ std::string playCase(uint32_t seed, Coverage& coverage) {
 TEST(LaneRender, EveryWidthMatchesThePlainChainBitForBit) {
     Coverage coverage;
     for (uint32_t seed = 1; seed <= ZEL_LANE_CASES; ++seed) ASSERT_EQ(playCase(seed, coverage), "");
-    std::printf("%lld voice-frames, %d spans with all 24 voices, %d with voices ending\n",
-                static_cast<long long>(coverage.voiceFrames), coverage.fullSpans, coverage.endings);
+    std::printf("%lld voice-frames, %d spans with all 24 voices, %d with voices ending, %d kept from the span "
+                "before, %d edits of sounding pads\n",
+                static_cast<long long>(coverage.voiceFrames), coverage.fullSpans, coverage.endings,
+                coverage.keptSpans, coverage.soundingEdits);
     EXPECT_GT(coverage.voiceFrames, int64_t(ZEL_LANE_CASES) * 20000);
     EXPECT_GT(coverage.fullSpans, ZEL_LANE_CASES / 8);
     EXPECT_GT(coverage.endings, ZEL_LANE_CASES);
+    EXPECT_GT(coverage.keptSpans, ZEL_LANE_CASES * 2);
+    EXPECT_GT(coverage.soundingEdits, ZEL_LANE_CASES / 4);
 }
 
 TEST(LaneRender, AWidthTheMachineLacksFallsBackToFour) {

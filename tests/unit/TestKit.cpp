@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/Kit.h"
+#include "engine/LaneLayout.h"
 #include "engine/Notes.h"
 #include "engine/Render.h"
 
@@ -15,6 +16,16 @@ TestKit::TestKit(float rate) : base(rate) {
 }
 
 TestKit::~TestKit() = default;
+
+Pad& TestKit::pad(int p) {
+    releaseLanes(*core.kit, kAllPads);
+    return core.kit->pads[p];
+}
+
+Voice& TestKit::voice(int v) {
+    releaseLanes(*core.kit, kAllPads);
+    return core.kit->voices[v];
+}
 
 void TestKit::placeSample(int p, const std::vector<float>& values, float sampleRate) {
     Pad& target = pad(p);

@@ -17,8 +17,10 @@ public:
 
     DrumSynth& synth() { return core; }
     DrumKit& kit() { return *core.kit; }
-    Pad& pad(int p) { return core.kit->pads[p]; }
-    Voice& voice(int v) { return core.kit->voices[v]; }
+    // A pad or voice to read or change as the test likes: the lanes hand
+    // back what they hold first, and the next render fills them anew.
+    Pad& pad(int p);
+    Voice& voice(int v);
 
     // Copies values into a fresh heap buffer owned by the pad, as the sample
     // loader leaves it, and derives the hold ratio.
