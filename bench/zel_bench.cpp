@@ -82,7 +82,7 @@ int64_t renderSongOnce(const std::vector<uint8_t>& kit, const std::vector<TimedM
     }
     PendingFile file((std::filesystem::temp_directory_path() / "zel-bench-render.wav").string());
     AudioWriter writer(file, 2, kRate, songEnd + 700 * int64_t(kRate));
-    OutputMix mix(writer, false);
+    OutputMix mix(writer, false, pairsWithSound(plugin.kit()));
     const int64_t frames = renderSong(plugin, messages, songEnd, RenderOptions{kRate, 1024}, mix).frames;
     mix.flush();
     writer.finish();

@@ -72,7 +72,8 @@ void PluginInstance::sendMidi(const TimedMessage* messages, size_t count, int64_
 }
 
 void PluginInstance::process(float** outputs, int32_t frames) {
-    silence.assign(static_cast<size_t>(frames), 0.0f);
+    // Never written by the plug-in: zeroed once for the longest block.
+    if (silence.size() < static_cast<size_t>(frames)) silence.assign(static_cast<size_t>(frames), 0.0f);
     float* inputs[2] = {silence.data(), silence.data()};
     effect->processReplacing(effect, inputs, outputs, frames);
 }

@@ -43,7 +43,7 @@ RenderResult renderFile(const RenderRequest& request) {
     PendingFile output(request.outputPath);
     const int64_t maxFrames = songEnd + options.block + static_cast<int64_t>(kMaxTailSeconds * options.rate);
     AudioWriter writer(output, request.allOutputs ? kOutputCount : 2, options.rate, maxFrames);
-    OutputMix mix(writer, request.allOutputs);
+    OutputMix mix(writer, request.allOutputs, pairsWithSound(plugin.kit()));
     ProgressBar bar(baseName(request.outputPath.c_str()), songEnd, options.rate);
     const RenderResult result =
         renderSong(plugin, timedMessages(song, options.rate), songEnd, options, mix, &bar);
