@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "AudioWriter.h"
+#include "BenchSongs.h"
 #include "DemoKit.h"
 #include "KitBuilder.h"
 #include "MidiFile.h"
-#include "MidiWriter.h"
 #include "OutputMix.h"
 #include "PendingFile.h"
 #include "PluginInstance.h"
@@ -41,26 +41,6 @@ double cpuSeconds() {
     return double(now.tv_sec) + 1e-9 * double(now.tv_nsec);
 }
 
-// Sixteenth notes for a minute at 120 a minute, every pad busy: hats on
-// every step, kick and snare, toms and cymbals in turn.
-MidiSong denseGroove() {
-    MidiTrackWriter drums;
-    const int keys[16] = {36, 37, 38, 42, 44, 46, 41, 43, 45, 47, 48, 50, 51, 55, 49, 57};
-    for (int step = 0; step < 480; ++step) {
-        const uint64_t tick = uint64_t(step) * 120;
-        drums.noteOn(tick, 9, step % 2 ? 42 : 44, 70 + step % 40);
-        if (step % 4 == 0) drums.noteOn(tick, 9, 36, 120);
-        if (step % 8 == 4) drums.noteOn(tick, 9, 38, 110);
-        drums.noteOn(tick, 9, keys[6 + step % 10], 90);
-        if (step % 3 == 0) drums.noteOn(tick, 9, keys[step % 16], 100);
-    }
-    const std::vector<uint8_t> bytes = midiFileBytes({drums}, 480);
-    MidiSong song;
-    std::string error;
-    parseMidiFile(bytes.data(), bytes.size(), song, error);
-    return song;
-}
-
 MidiSong grooveFile() {
     MidiSong song;
     std::string error;
@@ -76,14 +56,15 @@ int64_t renderSongOnce(const std::vector<uint8_t>& kit, const std::vector<TimedM
     plugin.open(kRate, 1024);
     plugin.setChunk(kit);
     plugin.resume();
+    const RenderOptions options{kRate, 1024, pairsWithSound(plugin.kit())};
     if (noFile) {
         NoSink none;
-        return renderSong(plugin, messages, songEnd, RenderOptions{kRate, 1024}, none).frames;
+        return renderSong(plugin, messages, songEnd, options, none).frames;
     }
     PendingFile file((std::filesystem::temp_directory_path() / "zel-bench-render.wav").string());
     AudioWriter writer(file, 2, kRate, songEnd + 700 * int64_t(kRate));
-    OutputMix mix(writer, false, pairsWithSound(plugin.kit()));
-    const int64_t frames = renderSong(plugin, messages, songEnd, RenderOptions{kRate, 1024}, mix).frames;
+    OutputMix mix(writer, false, options.soundingPairs);
+    const int64_t frames = renderSong(plugin, messages, songEnd, options, mix).frames;
     mix.flush();
     writer.finish();
     return frames;
@@ -114,7 +95,7 @@ void renderThroughDemoKit(benchmark::State& state, const MidiSong& song) {
 void BM_RenderExampleGroove(benchmark::State& state) { renderThroughDemoKit(state, grooveFile()); }
 BENCHMARK(BM_RenderExampleGroove)->Unit(benchmark::kMillisecond);
 
-void BM_RenderDenseMinute(benchmark::State& state) { renderThroughDemoKit(state, denseGroove()); }
+void BM_RenderDenseMinute(benchmark::State& state) { renderThroughDemoKit(state, denseGroove(1)); }
 BENCHMARK(BM_RenderDenseMinute)->Unit(benchmark::kMillisecond);
 
 void BM_SynthesizeDemoKit(benchmark::State& state) {

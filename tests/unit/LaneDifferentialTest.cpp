@@ -33,6 +33,7 @@ struct Coverage {
     int endings = 0;     // spans in which a voice ended
     int keptSpans = 0;   // spans the lanes began with the voices they held before
     int soundingEdits = 0;  // edits of a pad while it sounded
+    int wideSpans = 0;   // spans in groups of 8 lanes
 };
 
 // What the lanes hold, if anything, as a text that names the case.
@@ -88,6 +89,7 @@ std::string playCase(uint32_t seed, Coverage& coverage) {
             const uint32_t fills = layout.fills;
             if (player->nextSpan() != more) return "the players fell out of step";
             coverage.keptSpans += more && held && layout.fills == fills;
+            coverage.wideSpans += more && layout.held && layout.width == 8;
             const std::string drift = heldDrift(*player, seed, span, "after");
             if (!drift.empty()) return drift;
         }
@@ -115,14 +117,15 @@ TEST(LaneRender, EveryWidthMatchesThePlainChainBitForBit) {
     Coverage coverage;
     for (uint32_t seed = 1; seed <= ZEL_LANE_CASES; ++seed) ASSERT_EQ(playCase(seed, coverage), "");
     std::printf("%lld voice-frames, %d spans with all 24 voices, %d with voices ending, %d kept from the span "
-                "before, %d edits of sounding pads\n",
+                "before, %d edits of sounding pads, %d spans in 8 lanes\n",
                 static_cast<long long>(coverage.voiceFrames), coverage.fullSpans, coverage.endings,
-                coverage.keptSpans, coverage.soundingEdits);
+                coverage.keptSpans, coverage.soundingEdits, coverage.wideSpans);
     EXPECT_GT(coverage.voiceFrames, int64_t(ZEL_LANE_CASES) * 20000);
     EXPECT_GT(coverage.fullSpans, ZEL_LANE_CASES / 8);
     EXPECT_GT(coverage.endings, ZEL_LANE_CASES);
     EXPECT_GT(coverage.keptSpans, ZEL_LANE_CASES * 2);
     EXPECT_GT(coverage.soundingEdits, ZEL_LANE_CASES / 4);
+    if (cpuRunsAvx2()) EXPECT_GT(coverage.wideSpans, ZEL_LANE_CASES);
 }
 
 TEST(LaneRender, AWidthTheMachineLacksFallsBackToFour) {

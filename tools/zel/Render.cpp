@@ -17,10 +17,11 @@ size_t dueCount(const std::vector<TimedMessage>& messages, size_t next, int64_t 
 RenderResult renderSong(PluginInstance& plugin, const std::vector<TimedMessage>& messages,
                         int64_t songEnd, const RenderOptions& options, RenderSink& sink,
                         RenderProgress* progress) {
-    std::vector<std::vector<float>> buffers(kOutputCount,
+    std::vector<std::vector<float>> buffers(kOutputCount + 1,
                                             std::vector<float>(static_cast<size_t>(options.block)));
     float* outputs[kOutputCount];
-    for (int o = 0; o < kOutputCount; ++o) outputs[o] = buffers[o].data();
+    for (int o = 0; o < kOutputCount; ++o)
+        outputs[o] = buffers[(options.soundingPairs >> (o / 2)) & 1u ? o : kOutputCount].data();
     const int64_t limit = songEnd + 1 + static_cast<int64_t>(kMaxTailSeconds * options.rate);
 
     RenderResult result;

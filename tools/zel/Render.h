@@ -14,6 +14,9 @@ class PluginInstance;
 struct RenderOptions {
     uint32_t rate = 44100;
     int32_t block = 1024;
+    // The output pairs a voice can reach, one bit each. The others only
+    // ever hold zeros: they share one buffer, which the plug-in clears.
+    uint32_t soundingPairs = 0xFF;
 };
 
 // Takes the 16 outputs of each block as it is rendered.

@@ -43,10 +43,12 @@ RenderResult renderFile(const RenderRequest& request) {
     PendingFile output(request.outputPath);
     const int64_t maxFrames = songEnd + options.block + static_cast<int64_t>(kMaxTailSeconds * options.rate);
     AudioWriter writer(output, request.allOutputs ? kOutputCount : 2, options.rate, maxFrames);
-    OutputMix mix(writer, request.allOutputs, pairsWithSound(plugin.kit()));
+    RenderOptions playing = options;
+    playing.soundingPairs = pairsWithSound(plugin.kit());
+    OutputMix mix(writer, request.allOutputs, playing.soundingPairs);
     ProgressBar bar(baseName(request.outputPath.c_str()), songEnd, options.rate);
     const RenderResult result =
-        renderSong(plugin, timedMessages(song, options.rate), songEnd, options, mix, &bar);
+        renderSong(plugin, timedMessages(song, options.rate), songEnd, playing, mix, &bar);
     bar.finish();
     mix.flush();
     writer.finish();
