@@ -117,6 +117,18 @@ void BenchEngine::block(int32_t frames) {
     effect->processReplacing(effect, inputs, outputs, frames);
 }
 
+std::vector<uint8_t> BenchEngine::chunk() {
+    void* data = nullptr;
+    const VstIntPtr size = dispatch(effGetChunk, 0, 0, 0.0f, &data);
+    if (data == nullptr || size <= 0) return {};
+    return std::vector<uint8_t>(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+}
+
+bool BenchEngine::setChunk(const std::vector<uint8_t>& image) {
+    std::vector<uint8_t> copy = image;  // the host's buffer
+    return dispatch(effSetChunk, 0, static_cast<VstIntPtr>(copy.size()), 0.0f, copy.data()) != 0;
+}
+
 VstIntPtr BenchEngine::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt, void* ptr) {
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }

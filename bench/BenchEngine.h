@@ -46,6 +46,11 @@ public:
     const float* output(int o) const { return storage[static_cast<size_t>(o)].data(); }
     const DrumSynth& engine() const { return *synth; }
 
+    // effGetChunk and effSetChunk, as a host saves and restores the plug-in
+    // (any thread, while the audio plays).
+    std::vector<uint8_t> chunk();
+    bool setChunk(const std::vector<uint8_t>& image);
+
 private:
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt, void* ptr = nullptr);
     void set(int pad, int param, float value);

@@ -1,8 +1,9 @@
 // Writes what the comparison with a peer engine plays (bench/peer/): the
-// demo kit's 16 sounds as WAV files, a DrumGizmo kit of those same files
-// (one instrument per pad on the pad's default key, each sound on a left
-// and a right channel), and ten minutes each of the example groove and of
-// the dense stress groove as MIDI files.
+// demo kit's 16 sounds as WAV files, two DrumGizmo kits of those same files
+// (one instrument per pad on the pad's default key; in drumgizmo/ each
+// sound plays on a left and a right channel, in drumgizmo-mono/ on one),
+// and ten minutes each of the example groove and of the dense stress groove
+// as MIDI files.
 //
 //   peer_inputs GROOVE.mid OUT_DIR
 #include <cstdio>
@@ -36,26 +37,31 @@ std::string soundFile(int pad) {
     return name;
 }
 
-std::string instrumentXml(int pad) {
-    const std::string file = "../sounds/" + soundFile(pad);
-    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") + "<instrument version=\"2.0\" name=\"" +
-           kDefaultPadNames[pad] + "\">\n  <samples>\n    <sample name=\"" + kDefaultPadNames[pad] +
-           "-1\" power=\"1\">\n      <audiofile channel=\"Left\" file=\"" + file +
-           "\" filechannel=\"1\"/>\n      <audiofile channel=\"Right\" file=\"" + file +
-           "\" filechannel=\"1\"/>\n    </sample>\n  </samples>\n</instrument>\n";
+using Channels = std::vector<std::string>;
+
+std::string instrumentXml(int pad, const Channels& channels) {
+    std::string xml = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") +
+                      "<instrument version=\"2.0\" name=\"" + kDefaultPadNames[pad] +
+                      "\">\n  <samples>\n    <sample name=\"" + kDefaultPadNames[pad] + "-1\" power=\"1\">\n";
+    for (const std::string& channel : channels)
+        xml += "      <audiofile channel=\"" + channel + "\" file=\"../sounds/" + soundFile(pad) +
+               "\" filechannel=\"1\"/>\n";
+    return xml + "    </sample>\n  </samples>\n</instrument>\n";
 }
 
-std::string drumkitXml() {
+std::string drumkitXml(const Channels& channels) {
     std::string xml =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<drumkit name=\"zel demo sounds\" samplerate=\"44100\" version=\"2.0\">\n"
-        "  <channels>\n    <channel name=\"Left\"/>\n    <channel name=\"Right\"/>\n  </channels>\n"
-        "  <instruments>\n";
-    for (int pad = 0; pad < kPadCount; ++pad)
+        "<drumkit name=\"zel demo sounds\" samplerate=\"44100\" version=\"2.0\">\n  <channels>\n";
+    for (const std::string& channel : channels) xml += "    <channel name=\"" + channel + "\"/>\n";
+    xml += "  </channels>\n  <instruments>\n";
+    for (int pad = 0; pad < kPadCount; ++pad) {
         xml += std::string("    <instrument name=\"") + kDefaultPadNames[pad] + "\" file=\"" +
-               kDefaultPadNames[pad] +
-               ".xml\">\n      <channelmap in=\"Left\" out=\"Left\"/>\n      <channelmap in=\"Right\" "
-               "out=\"Right\"/>\n    </instrument>\n";
+               kDefaultPadNames[pad] + ".xml\">\n";
+        for (const std::string& channel : channels)
+            xml += "      <channelmap in=\"" + channel + "\" out=\"" + channel + "\"/>\n";
+        xml += "    </instrument>\n";
+    }
     return xml + "  </instruments>\n</drumkit>\n";
 }
 
@@ -76,17 +82,21 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path out = argv[2];
     std::filesystem::create_directories(out / "sounds");
-    std::filesystem::create_directories(out / "drumgizmo");
     bool written = true;
     const std::vector<DemoSound> sounds = demoSounds();
-    for (int pad = 0; pad < kPadCount; ++pad) {
+    for (int pad = 0; pad < kPadCount; ++pad)
         written = written && writeFile(out / "sounds" / soundFile(pad),
                                        canonicalWav(sounds[static_cast<size_t>(pad)].samples, 16, kDemoRate));
-        written = written && writeText(out / "drumgizmo" / (std::string(kDefaultPadNames[pad]) + ".xml"),
-                                       instrumentXml(pad));
+    const std::pair<const char*, Channels> kits[] = {{"drumgizmo", {"Left", "Right"}}, {"drumgizmo-mono", {"Mono"}}};
+    for (const auto& [folder, channels] : kits) {
+        const std::filesystem::path kit = out / folder;
+        std::filesystem::create_directories(kit);
+        for (int pad = 0; pad < kPadCount; ++pad)
+            written = written &&
+                      writeText(kit / (std::string(kDefaultPadNames[pad]) + ".xml"), instrumentXml(pad, channels));
+        written = written && writeText(kit / "drumkit.xml", drumkitXml(channels));
+        written = written && writeText(kit / "midimap.xml", midimapXml());
     }
-    written = written && writeText(out / "drumgizmo" / "drumkit.xml", drumkitXml());
-    written = written && writeText(out / "drumgizmo" / "midimap.xml", midimapXml());
 
     std::string error;
     const MidiSong groove = loopedFile(argv[1], kSongSeconds, error);

@@ -268,22 +268,32 @@ void tileToRows(const float* tile, const Group& g, float (*rows)[lanes::kChunk],
 }
 
 // left[i] += row[i] * leftGain, then the same on the right, frame by frame:
-// the plain mix, so each output sums its voices in slot order.
-template <class S>
-void mixRow(const lanes::MixVoice& voice, float* const* outputs, const float* row, int32_t start, int32_t frames) {
+// the plain mix, so each output sums its voices in slot order. A pair's
+// first voice adds to 0 instead of to the output, which holds no sound yet.
+template <class S, bool kFirst>
+void mixInto(const lanes::MixVoice& voice, float* const* outputs, const float* row, int32_t start, int32_t frames) {
     float* left = outputs[2 * voice.pair] + start;
     float* right = outputs[2 * voice.pair + 1] + start;
     const typename S::F leftGain = S::splat(voice.leftGain), rightGain = S::splat(voice.rightGain);
+    const typename S::F zero = S::splat(0.0f);
     int32_t i = 0;
     for (; i + S::kWidth <= frames; i += S::kWidth) {
         const typename S::F value = S::load(row + i);
-        S::store(left + i, S::add(S::load(left + i), S::mul(value, leftGain)));
-        S::store(right + i, S::add(S::load(right + i), S::mul(value, rightGain)));
+        S::store(left + i, S::add(kFirst ? zero : S::load(left + i), S::mul(value, leftGain)));
+        S::store(right + i, S::add(kFirst ? zero : S::load(right + i), S::mul(value, rightGain)));
     }
     for (; i < frames; ++i) {
-        left[i] += row[i] * voice.leftGain;
-        right[i] += row[i] * voice.rightGain;
+        left[i] = (kFirst ? 0.0f : left[i]) + row[i] * voice.leftGain;
+        right[i] = (kFirst ? 0.0f : right[i]) + row[i] * voice.rightGain;
     }
+}
+
+template <class S>
+void mixRow(const lanes::MixVoice& voice, float* const* outputs, const float* row, int32_t start, int32_t frames) {
+    if (voice.first)
+        mixInto<S, true>(voice, outputs, row, start, frames);
+    else
+        mixInto<S, false>(voice, outputs, row, start, frames);
 }
 
 template <class S>

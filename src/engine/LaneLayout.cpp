@@ -244,7 +244,7 @@ int fillMix(const DrumKit& kit, MixVoice* mix, uint32_t& reachedPairs) {
         const int pair = voice.pad->channel;
         if (pair < 0 || pair >= kOutputPairCount) continue;
         const PanGains gains = panGains(*voice.pad);
-        mix[count++] = {slot, pair, gains.left, gains.right};
+        mix[count++] = {slot, pair, gains.left, gains.right, (reachedPairs >> pair) & 1u ? 0 : 1};
         reachedPairs |= 1u << pair;
     }
     return count;

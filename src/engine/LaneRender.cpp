@@ -22,14 +22,16 @@ void checkHeldLanes(DrumSynth& synth) {
 
 }  // namespace
 
-int renderVoicesInLanes(DrumSynth& synth, float* const* outputs, int32_t count) {
+int renderVoicesInLanes(DrumSynth& synth, float* const* outputs, int32_t count, uint32_t& reachedPairs) {
     DrumKit& kit = *synth.kit;
     lanes::Workspace& work = kit.laneWork;
+    reachedPairs = 0;
     if (work.layout.held)
         checkHeldLanes(synth);
     else if (!holdVoicesInLanes(synth))
         return -1;
     if (work.layout.memberCount == 0) return 0;
+    reachedPairs = work.layout.reachedPairs;
 
     lanes::Job job{&work, outputs, work.layout.groupCount, work.layout.mixCount, count};
     if (work.layout.width == 8)

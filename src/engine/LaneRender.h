@@ -7,9 +7,10 @@
 
 #include "engine/DrumSynth.h"
 
-// Plays and mixes every sounding voice into outputs (already cleared) as the
-// plain chain would, bit for bit, in the lanes they were held in since the
-// last change (LaneLayout.h). Answers how many voices ended, or -1, having
-// touched nothing, when a voice runs a filter the lanes do not (a cascade, a
-// control signal or a chain).
-int renderVoicesInLanes(DrumSynth& synth, float* const* outputs, int32_t count);
+// Plays and mixes every sounding voice into outputs as the plain chain
+// would, bit for bit, in the lanes they were held in since the last change
+// (LaneLayout.h); reachedPairs becomes the output pairs it wrote, one bit
+// each, and the others are left untouched. Answers how many voices ended,
+// or -1, having touched nothing, when a voice runs a filter the lanes do
+// not (a cascade, a control signal or a chain).
+int renderVoicesInLanes(DrumSynth& synth, float* const* outputs, int32_t count, uint32_t& reachedPairs);

@@ -14,8 +14,10 @@ namespace {
 
 constexpr int16_t kPreviewVelocity = 100;
 
-void clearOutputs(float* const* outputs, int32_t count) {
-    for (int o = 0; o < kOutputCount; ++o) std::memset(outputs[o], 0, sizeof(float) * count);
+// The outputs of the pairs outside reachedPairs: no voice wrote them.
+void clearOutputs(float* const* outputs, int32_t count, uint32_t reachedPairs = 0) {
+    for (int o = 0; o < kOutputCount; ++o)
+        if (!((reachedPairs >> (o / 2)) & 1u)) std::memset(outputs[o], 0, sizeof(float) * count);
 }
 
 int playPreview(DrumSynth& synth) {
@@ -35,13 +37,23 @@ int playPreview(DrumSynth& synth) {
     return 0;
 }
 
-void mixVoice(float* const* outputs, const float* scratch, const Pad& pad, int32_t count) {
+// Into the pad's output pair; the pair's first voice adds to 0, as to a
+// cleared output. reachedPairs gains the pair.
+void mixVoice(float* const* outputs, const float* scratch, const Pad& pad, int32_t count, uint32_t& reachedPairs) {
     const int channel = pad.channel;
     if (channel < 0 || channel >= kOutputPairCount) return;
     const PanGains gains = panGains(pad);
     const float leftGain = gains.left, rightGain = gains.right;
     float* left = outputs[2 * channel];
     float* right = outputs[2 * channel + 1];
+    if (!((reachedPairs >> channel) & 1u)) {
+        for (int32_t i = 0; i < count; ++i) {
+            left[i] = 0.0f + scratch[i] * leftGain;
+            right[i] = 0.0f + scratch[i] * rightGain;
+        }
+        reachedPairs |= 1u << channel;
+        return;
+    }
     for (int32_t i = 0; i < count; ++i) {
         left[i] += scratch[i] * leftGain;
         right[i] += scratch[i] * rightGain;
@@ -114,9 +126,10 @@ int playVoice(DrumSynth& synth, Voice& voice, Pad& pad, int32_t count) {
 namespace {
 
 // The reference: each voice in turn through the scratch buffer.
-int renderVoicesPlain(DrumSynth& synth, float* const* outputs, int32_t count) {
+int renderVoicesPlain(DrumSynth& synth, float* const* outputs, int32_t count, uint32_t& reachedPairs) {
     DrumKit& kit = *synth.kit;
     int ended = 0;
+    reachedPairs = 0;
     for (Voice& voice : kit.voices) {
         if (voice.pad == nullptr) continue;
         Pad& pad = *voice.pad;
@@ -124,7 +137,7 @@ int renderVoicesPlain(DrumSynth& synth, float* const* outputs, int32_t count) {
         if (lowCutOn(pad)) process(&voice.lowCutFilter, kit.scratch, count);
         if (midBandOn(pad)) process(&voice.midFilter, kit.scratch, count);
         if (highCutOn(pad)) process(&voice.highCutFilter, kit.scratch, count);
-        mixVoice(outputs, kit.scratch, pad, count);
+        mixVoice(outputs, kit.scratch, pad, count, reachedPairs);
     }
     return ended;
 }
@@ -142,9 +155,11 @@ int renderBlock(DrumSynth& synth, float* const* outputs, int32_t count) {
     if (kit->clock == 0) kit->clock = 1;
 
     int result = playPreview(synth);
-    clearOutputs(outputs, count);
-
-    const int ended = kit->renderPath != RenderPath::Plain ? renderVoicesInLanes(synth, outputs, count) : -1;
-    result += ended >= 0 ? ended : renderVoicesPlain(synth, outputs, count);
+    // Each output is written once: by the voices that reach it, or cleared.
+    uint32_t reachedPairs = 0;
+    const int ended =
+        kit->renderPath != RenderPath::Plain ? renderVoicesInLanes(synth, outputs, count, reachedPairs) : -1;
+    result += ended >= 0 ? ended : renderVoicesPlain(synth, outputs, count, reachedPairs);
+    clearOutputs(outputs, count, reachedPairs);
     return result != 0 ? kEditorChanged : 0;
 }

@@ -57,11 +57,14 @@ struct Group {
 };
 
 // One voice's share of the mix: its row into its output pair (outputs
-// 2 * pair and 2 * pair + 1).
+// 2 * pair and 2 * pair + 1). The pair's first voice in slot order writes
+// 0 + its share, which is what adding it to a cleared output gives; the
+// others add theirs.
 struct MixVoice {
     int32_t row;
     int32_t pair;
     float leftGain, rightGain;
+    int32_t first;
 };
 
 // A sounding voice in the lanes: its slot and the filters its pad runs.

@@ -125,7 +125,9 @@ TEST(LaneRender, EveryWidthMatchesThePlainChainBitForBit) {
     EXPECT_GT(coverage.endings, ZEL_LANE_CASES);
     EXPECT_GT(coverage.keptSpans, ZEL_LANE_CASES * 2);
     EXPECT_GT(coverage.soundingEdits, ZEL_LANE_CASES / 4);
-    if (cpuRunsAvx2()) EXPECT_GT(coverage.wideSpans, ZEL_LANE_CASES);
+    if (cpuRunsAvx2()) {
+        EXPECT_GT(coverage.wideSpans, ZEL_LANE_CASES);
+    }
 }
 
 TEST(LaneRender, AWidthTheMachineLacksFallsBackToFour) {
