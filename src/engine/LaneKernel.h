@@ -153,6 +153,7 @@ ZEL_LANE_INLINE Constants<S> loadConstants(const Group& g) {
 template <class S>
 ZEL_LANE_INLINE void endWhere(Group& g, typename S::F ended, Playback<S>& p) {
     if (!S::any(ended)) return;
+    g.anyEnded = true;
     keepEnded<S>(g, ended, p);
     p.sounding = S::butNot(ended, p.sounding);
 }
@@ -267,33 +268,33 @@ void tileToRows(const float* tile, const Group& g, float (*rows)[lanes::kChunk],
     for (int32_t f = 0; f < frames; f += S::kWidth) S::transpose(tile + f * S::kWidth, laneRows, f);
 }
 
-// left[i] += row[i] * leftGain, then the same on the right, frame by frame:
-// the plain mix, so each output sums its voices in slot order. A pair's
-// first voice adds to 0 instead of to the output, which holds no sound yet.
-template <class S, bool kFirst>
-void mixInto(const lanes::MixVoice& voice, float* const* outputs, const float* row, int32_t start, int32_t frames) {
-    float* left = outputs[2 * voice.pair] + start;
-    float* right = outputs[2 * voice.pair + 1] + start;
-    const typename S::F leftGain = S::splat(voice.leftGain), rightGain = S::splat(voice.rightGain);
-    const typename S::F zero = S::splat(0.0f);
+// One output pair from its voices' rows: 0 + the first voice's share + the
+// second's ..., in slot order, as adding each voice in turn to a cleared
+// output sums them, but with each output written once.
+template <class S>
+void mixPair(const lanes::MixVoice* voices, int count, const float (*rows)[lanes::kChunk], float* left,
+             float* right, int32_t frames) {
+    using F = typename S::F;
     int32_t i = 0;
     for (; i + S::kWidth <= frames; i += S::kWidth) {
-        const typename S::F value = S::load(row + i);
-        S::store(left + i, S::add(kFirst ? zero : S::load(left + i), S::mul(value, leftGain)));
-        S::store(right + i, S::add(kFirst ? zero : S::load(right + i), S::mul(value, rightGain)));
+        F l = S::splat(0.0f), r = S::splat(0.0f);
+        for (int v = 0; v < count; ++v) {
+            const F value = S::load(rows[voices[v].row] + i);
+            l = S::add(l, S::mul(value, S::splat(voices[v].leftGain)));
+            r = S::add(r, S::mul(value, S::splat(voices[v].rightGain)));
+        }
+        S::store(left + i, l);
+        S::store(right + i, r);
     }
     for (; i < frames; ++i) {
-        left[i] = (kFirst ? 0.0f : left[i]) + row[i] * voice.leftGain;
-        right[i] = (kFirst ? 0.0f : right[i]) + row[i] * voice.rightGain;
+        float l = 0.0f, r = 0.0f;
+        for (int v = 0; v < count; ++v) {
+            l += rows[voices[v].row][i] * voices[v].leftGain;
+            r += rows[voices[v].row][i] * voices[v].rightGain;
+        }
+        left[i] = l;
+        right[i] = r;
     }
-}
-
-template <class S>
-void mixRow(const lanes::MixVoice& voice, float* const* outputs, const float* row, int32_t start, int32_t frames) {
-    if (voice.first)
-        mixInto<S, true>(voice, outputs, row, start, frames);
-    else
-        mixInto<S, false>(voice, outputs, row, start, frames);
 }
 
 template <class S>
@@ -305,8 +306,14 @@ void renderJob(lanes::Job& job) {
             renderChunk<S>(work.groups[g], work.tile, frames);
             tileToRows<S>(work.tile, work.groups[g], work.rows, frames);
         }
-        for (int m = 0; m < job.mixCount; ++m)
-            mixRow<S>(work.mix[m], job.outputs, work.rows[work.mix[m].row], start, frames);
+        const lanes::MixVoice* voices = work.mix;
+        for (int pair = 0; pair < kOutputPairCount; ++pair) {
+            const int count = work.layout.pairVoices[pair];
+            if (count == 0) continue;
+            mixPair<S>(voices, count, work.rows, job.outputs[2 * pair] + start, job.outputs[2 * pair + 1] + start,
+                       frames);
+            voices += count;
+        }
     }
 }
 

@@ -201,6 +201,7 @@ void settleSources(Group& g, int width) {
 // Group-wide choices: the most general of its lanes' needs.
 void settleGroup(Group& g, const LaneVoice* members, int count, float fadeOutStep) {
     g.fadeOutStep = fadeOutStep;
+    g.anyEnded = false;
     g.quantise = false;
     g.hold = members[0].hold;
     uint8_t anyFilter = 0, allFilters = 0x7;
@@ -234,20 +235,21 @@ int fillGroups(const DrumSynth& synth, const LaneVoice* voices, int count, int w
     return filled;
 }
 
-// Voices in slot order, each into its pad's output pair.
-int fillMix(const DrumKit& kit, MixVoice* mix, uint32_t& reachedPairs) {
-    int count = 0;
-    reachedPairs = 0;
-    for (int slot = 0; slot < kVoiceCount; ++slot) {
-        const Voice& voice = kit.voices[slot];
-        if (voice.pad == nullptr) continue;
-        const int pair = voice.pad->channel;
-        if (pair < 0 || pair >= kOutputPairCount) continue;
-        const PanGains gains = panGains(*voice.pad);
-        mix[count++] = {slot, pair, gains.left, gains.right, (reachedPairs >> pair) & 1u ? 0 : 1};
-        reachedPairs |= 1u << pair;
+// Pair by pair, the voices its pads play into it, in slot order.
+void fillMix(const DrumKit& kit, Layout& layout, MixVoice* mix) {
+    layout.mixCount = 0;
+    layout.reachedPairs = 0;
+    for (int pair = 0; pair < kOutputPairCount; ++pair) {
+        layout.pairVoices[pair] = 0;
+        for (int slot = 0; slot < kVoiceCount; ++slot) {
+            const Voice& voice = kit.voices[slot];
+            if (voice.pad == nullptr || voice.pad->channel != pair) continue;
+            const PanGains gains = panGains(*voice.pad);
+            mix[layout.mixCount++] = {slot, gains.left, gains.right};
+            ++layout.pairVoices[pair];
+            layout.reachedPairs |= 1u << pair;
+        }
     }
-    return count;
 }
 
 // Up to four voices fill one group of 4 lanes, which costs less a frame than
@@ -277,7 +279,7 @@ bool fillLayout(const DrumSynth& synth, Layout& layout, Group* groups, MixVoice*
     layout.memberCount = sounding;
     layout.width = widthFor(kit.renderPath, sounding);
     layout.groupCount = fillGroups(synth, voices, sounding, layout.width, groups);
-    layout.mixCount = fillMix(kit, mix, layout.reachedPairs);
+    fillMix(kit, layout, mix);
     return true;
 }
 
@@ -360,16 +362,16 @@ bool holdVoicesInLanes(DrumSynth& synth) {
 
 int freeEndedLanes(DrumKit& kit) {
     Layout& layout = kit.laneWork.layout;
+    bool anyEnded = false;
+    for (int g = 0; g < layout.groupCount; ++g) anyEnded = anyEnded || kit.laneWork.groups[g].anyEnded;
+    if (!anyEnded) return 0;
     int ended = 0;
-    for (int i = 0; i < layout.memberCount; ++i) {
-        unsigned l;
-        ended += groupOf(kit.laneWork, i, l).sounding[l] == 0;
-    }
-    if (ended == 0) return 0;
     for (int i = 0; i < layout.memberCount; ++i) {
         writeBack(kit, i);
         unsigned l;
-        if (groupOf(kit.laneWork, i, l).sounding[l] == 0) endVoice(kit.voices[layout.members[i].slot]);
+        if (groupOf(kit.laneWork, i, l).sounding[l] != 0) continue;
+        endVoice(kit.voices[layout.members[i].slot]);
+        ++ended;
     }
     layout.held = false;
     return ended;
@@ -397,7 +399,9 @@ const char* laneLayoutDrift(DrumSynth& synth) {
         return "a voice started or ended, or its filters or grouping changed";
     for (int g = 0; g < held.groupCount; ++g)
         if (const char* drift = groupDrift(work.groups[g], groups[g], held.width)) return drift;
-    if (fresh.mixCount != held.mixCount || fresh.reachedPairs != held.reachedPairs) return "a pad's output pair";
+    if (fresh.mixCount != held.mixCount || fresh.reachedPairs != held.reachedPairs ||
+        std::memcmp(fresh.pairVoices, held.pairVoices, sizeof held.pairVoices) != 0)
+        return "a pad's output pair";
     for (int m = 0; m < held.mixCount; ++m)
         if (std::memcmp(&mix[m], &work.mix[m], sizeof(MixVoice)) != 0) return "a pad's volume, pan or output pair";
     return nullptr;

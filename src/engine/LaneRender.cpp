@@ -33,7 +33,7 @@ int renderVoicesInLanes(DrumSynth& synth, float* const* outputs, int32_t count, 
     if (work.layout.memberCount == 0) return 0;
     reachedPairs = work.layout.reachedPairs;
 
-    lanes::Job job{&work, outputs, work.layout.groupCount, work.layout.mixCount, count};
+    lanes::Job job{&work, outputs, work.layout.groupCount, count};
     if (work.layout.width == 8)
         lanes::renderAvx2(job);
     else

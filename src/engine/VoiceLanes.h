@@ -54,17 +54,14 @@ struct Group {
     float fadeOutStep;
     Hold hold;
     bool quantise;
+    bool anyEnded;  // a lane's voice ended since the group was filled
 };
 
-// One voice's share of the mix: its row into its output pair (outputs
-// 2 * pair and 2 * pair + 1). The pair's first voice in slot order writes
-// 0 + its share, which is what adding it to a cleared output gives; the
-// others add theirs.
+// One voice's share of the mix: its row, and how much of it each side of
+// its output pair takes.
 struct MixVoice {
     int32_t row;
-    int32_t pair;
     float leftGain, rightGain;
-    int32_t first;
 };
 
 // A sounding voice in the lanes: its slot and the filters its pad runs.
@@ -79,6 +76,8 @@ struct Member {
 struct Layout {
     Member members[kVoiceCount];  // member i is lane i % width of group i / width
     int memberCount, groupCount, mixCount, width;
+    // The mix holds the voices of pair 0 in slot order, then those of pair 1, ...
+    int32_t pairVoices[kOutputPairCount];
     uint32_t pads;          // bit p: a member plays pad p
     uint32_t reachedPairs;  // bit q: the mix reaches output pair q
     uint32_t fills;         // how often the lanes were filled: for tests and benchmarks
@@ -93,13 +92,13 @@ struct Workspace {
     float tile[kChunk * kMaxWidth];  // one group's chunk, lane by lane within a frame
 };
 
-// One span for a kernel: the groups, and the voices to mix in slot order
-// into the span's 16 outputs.
+// One span for a kernel: the groups, and the voices to mix into the span's
+// 16 outputs (outputs 2 * q and 2 * q + 1 for pair q); outputs of pairs no
+// voice reaches are left untouched.
 struct Job {
     Workspace* work;
     float* const* outputs;
     int groupCount;
-    int mixCount;
     int32_t count;
 };
 
