@@ -11,12 +11,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "CoreUnderTest.h"
 #include "LaneCases.h"
 #include "engine/Kit.h"
 #include "engine/LaneLayout.h"
 #include "engine/Notes.h"
+#include "engine/PadParameters.h"
 #include "engine/Render.h"
 #include "files/PadSample.h"
 
@@ -168,6 +170,104 @@ TEST(LaneRender, AVoiceTheLanesCannotRunSendsItsSpanToThePlainChain) {
     EXPECT_EQ(std::memcmp(heard[0].data(), heard[1].data(), heard[0].size() * sizeof(float)), 0);
     EXPECT_NE(heard[0][100], 0.0f);
 }
+
+namespace {
+
+// A kit whose lanes hold six voices of four pads, one with its low cut on.
+struct HeldLanes {
+    CoreUnderTest core{44100.0f};
+    DrumSynth& synth = core.synth();
+    DrumKit& kit = *synth.kit;
+    std::vector<float> outputs = std::vector<float>(16 * 256);
+    float* pointers[16];
+
+    HeldLanes() {
+        std::vector<uint32_t> words(20000);
+        for (size_t i = 0; i < words.size(); ++i) words[i] = static_cast<uint32_t>((i * 7919) & 0xFFFF);
+        const std::vector<uint8_t> wav = wavImage(1, 2, false, 44100, words);
+        for (int p = 0; p < 4; ++p) loadPadSampleBytes(synth, p, wav.data(), static_cast<int64_t>(wav.size()), "a.wav");
+        setPadParameter(synth, 1 * kParamsPerPad + ParamLow, 0.05f);
+        for (int p = 0; p < 4; ++p) noteEvent(synth, 0x90, kit.pads[p].note, 100);
+        noteEvent(synth, 0x90, kit.pads[0].note, 60);
+        noteEvent(synth, 0x90, kit.pads[2].note, 70);
+        for (int o = 0; o < 16; ++o) pointers[o] = outputs.data() + o * 256;
+        render();
+    }
+    void render() { renderBlock(synth, pointers, 256); }
+    int freeSlot() const {
+        for (int v = 0; v < kVoiceCount; ++v)
+            if (kit.voices[v].pad == nullptr) return v;
+        return -1;
+    }
+};
+
+}  // namespace
+
+// Every kind of change the lanes must be told of, made behind their back:
+// the check names it, and once they are released it has nothing to say.
+TEST(LaneRender, AChangeBehindTheLanesBackIsFound) {
+    struct Row {
+        const char* change;
+        void (*make)(HeldLanes&);
+    };
+    const Row rows[] = {
+        {"a voice starts", [](HeldLanes& h) { h.kit.voices[h.freeSlot()].pad = &h.kit.pads[0]; }},
+        {"a voice ends", [](HeldLanes& h) { h.kit.voices[1].pad = nullptr; }},
+        {"a pad's volume", [](HeldLanes& h) { h.kit.pads[2].volume = 0.5f; }},
+        {"a pad's pan", [](HeldLanes& h) { h.kit.pads[3].pan = 0.0f; }},
+        {"a pad's output pair", [](HeldLanes& h) { h.kit.pads[3].channel = 5; }},
+        {"a pad's pitch", [](HeldLanes& h) { h.kit.pads[0].pitch = 1.5f; }},
+        {"a pad's sample", [](HeldLanes& h) { std::swap(h.kit.pads[2].samples, h.kit.pads[3].samples); }},
+        {"a pad's length", [](HeldLanes& h) { h.kit.pads[2].frameCount -= 1; }},
+        {"a pad's bits", [](HeldLanes& h) { h.kit.pads[0].bitIndex = 3; }},
+        {"a pad's hold", [](HeldLanes& h) { h.kit.pads[0].holdRatio *= 0.5f; }},
+        {"a filter design", [](HeldLanes& h) { *h.kit.pads[1].lowCutFilter.coef[Biquad::B0] *= 0.5f; }},
+        {"a filter switched on", [](HeldLanes& h) { h.kit.pads[3].highCut = 9000.0f; }},
+        {"the host's rate", [](HeldLanes& h) { h.synth.hostRateInverse *= 0.5f; }},
+        {"the fade step", [](HeldLanes& h) { h.kit.fadeOutStep *= 2.0f; }},
+        {"the render path", [](HeldLanes& h) { h.kit.renderPath = RenderPath::Plain; }},
+    };
+    for (const Row& row : rows) {
+        HeldLanes held;
+        ASSERT_TRUE(held.kit.laneWork.layout.held) << row.change;
+        ASSERT_EQ(laneLayoutDrift(held.synth), nullptr) << row.change;
+        row.make(held);
+        EXPECT_NE(laneLayoutDrift(held.synth), nullptr) << row.change << " went unnoticed";
+        releaseLanes(held.kit, kAllPads);
+        EXPECT_EQ(laneLayoutDrift(held.synth), nullptr) << row.change;
+    }
+}
+
+// A release names only what it touches: a pad no voice plays leaves the
+// lanes as they are; one a voice plays, or a new voice, refills them.
+TEST(LaneRender, OnlyAChangeToWhatTheLanesPlayRefillsThem) {
+    HeldLanes held;
+    const uint32_t fills = held.kit.laneWork.layout.fills;
+    setPadParameter(held.synth, 9 * kParamsPerPad + ParamVolume, 0.2f);
+    noteEvent(held.synth, 0x80, held.kit.pads[0].note, 0);
+    held.render();
+    EXPECT_EQ(held.kit.laneWork.layout.fills, fills) << "an edit of a silent pad or a release refilled the lanes";
+    setPadParameter(held.synth, 2 * kParamsPerPad + ParamVolume, 0.2f);
+    held.render();
+    EXPECT_EQ(held.kit.laneWork.layout.fills, fills + 1);
+    noteEvent(held.synth, 0x90, held.kit.pads[3].note, 90);
+    held.render();
+    EXPECT_EQ(held.kit.laneWork.layout.fills, fills + 2);
+}
+
+#ifndef NDEBUG
+// Debug builds stop at the first span that would play stale lanes.
+TEST(LaneRenderDeathTest, DebugBuildsStopAtAChangeBehindTheLanesBack) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            HeldLanes held;
+            held.kit.pads[2].volume = 0.5f;
+            held.render();
+        },
+        "behind their back");
+}
+#endif
 
 TEST(LaneFuzz, RandomSeedsForAsLongAsTheFuzzersRun) {
     if (std::getenv("LANE_FUZZ") == nullptr) GTEST_SKIP() << "set LANE_FUZZ (make fuzz does)";
