@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "BenchEngine.h"
+#include "engine/LaneLayout.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ std::vector<uint8_t> floatWav(const Tail& tail) {
 bool subnormal(float value) { return std::fpclassify(value) == FP_SUBNORMAL; }
 
 long subnormalStates(const DrumSynth& synth) {
+    writeBackLanes(*synth.kit);  // the lanes hold the voices' state between spans
     long count = 0;
     for (const Voice& voice : synth.kit->voices) {
         if (voice.pad == nullptr) continue;
