@@ -29,7 +29,7 @@ struct PadPlayback {
 };
 
 PadPlayback playbackOf(const Pad& pad);
-// Into the kit's pad number pad, which the lanes then let go of.
+// Into pad p of the kit; lanes that play the pad let it go first.
 void applyPlayback(DrumKit& kit, int pad, const PadPlayback& playback);
 
 // The kit-wide values that follow the host's rate.
