@@ -14,10 +14,20 @@ namespace {
 
 constexpr int16_t kPreviewVelocity = 100;
 
-// The outputs of the pairs outside reachedPairs: no voice wrote them.
+// The outputs of the pairs outside reachedPairs, which no voice wrote; a
+// buffer the host hands for several of them (as hosts do for outputs they
+// do not take) is cleared once.
 void clearOutputs(float* const* outputs, int32_t count, uint32_t reachedPairs = 0) {
-    for (int o = 0; o < kOutputCount; ++o)
-        if (!((reachedPairs >> (o / 2)) & 1u)) std::memset(outputs[o], 0, sizeof(float) * count);
+    const float* cleared[kOutputCount];
+    int clearedCount = 0;
+    for (int o = 0; o < kOutputCount; ++o) {
+        if ((reachedPairs >> (o / 2)) & 1u) continue;
+        bool again = false;
+        for (int c = 0; c < clearedCount; ++c) again = again || cleared[c] == outputs[o];
+        if (again) continue;
+        std::memset(outputs[o], 0, sizeof(float) * count);
+        cleared[clearedCount++] = outputs[o];
+    }
 }
 
 int playPreview(DrumSynth& synth) {
