@@ -1,5 +1,6 @@
 // The editor's window through the host's edit opcodes: where it opens, its
 // size, what closing leaves behind, and a plug-in without a display.
+#include <X11/Xatom.h>
 #include <stdlib.h>
 
 #include <string>
@@ -92,6 +93,68 @@ TEST_F(Lifecycle, IdleAfterCloseDoesNothing) {
     }
     effect->dispatch(effEditClose);  // closing twice is harmless
     EXPECT_TRUE(host->children().empty());
+}
+
+// The server's resource database as xrdb leaves it, for as long as the
+// holder lives.
+class ServerResources {
+public:
+    ServerResources(Display* dpy, const std::string& text) : dpy(dpy) {
+        XChangeProperty(dpy, DefaultRootWindow(dpy), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(text.data()), int(text.size()));
+        XSync(dpy, False);
+    }
+    ~ServerResources() {
+        XDeleteProperty(dpy, DefaultRootWindow(dpy), XA_RESOURCE_MANAGER);
+        XSync(dpy, False);
+    }
+    ServerResources(const ServerResources&) = delete;
+    ServerResources& operator=(const ServerResources&) = delete;
+
+private:
+    Display* dpy;
+};
+
+std::vector<HostCall> sizeRequests() {
+    std::vector<HostCall> found;
+    for (const HostCall& call : hostCalls())
+        if (call.opcode == kSizeWindow) found.push_back(call);
+    return found;
+}
+
+// The desktop's scale: Xft.dpi, 96 being 1. At 144 the editor opens at 1.5
+// and asks the host for that size; a scale the host tells it then wins.
+TEST_F(Lifecycle, AnXftDpiOf144OpensTheEditorAtOneAndAHalf) {
+    ServerResources resources(host->display(), "Xft.antialias:\t1\nXft.dpi:\t144\nXft.rgba:\trgb\n");
+    openEditor(1.5);
+    std::vector<HostCall> requests = sizeRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].index, 1536);
+    EXPECT_EQ(requests[0].value, 899);
+    ERect* rect = nullptr;
+    ASSERT_EQ(effect->dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right, 1536);
+    EXPECT_EQ(rect->bottom, 899);
+    XWindowAttributes attributes;
+    ASSERT_NE(XGetWindowAttributes(host->display(), editor().editorWindow(), &attributes), 0);
+    EXPECT_EQ(attributes.width, 1536);
+    EXPECT_EQ(attributes.height, 899);
+    host->resize(1536, 899);
+    const Rgb border{85, 85, 85};
+    EXPECT_TRUE(editor().idleUntilPixel(1535, 898, border)) << "the outline's far corner";
+
+    hostCalls().clear();
+    EXPECT_EQ(effect->dispatch(effVendorSpecific, kScaleRequestIndex, kScaleRequestValue, nullptr, 1.0f), 1);
+    requests = sizeRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].index, kEditorWidth);
+    EXPECT_EQ(requests[0].value, kEditorHeight);
+    host->resize(kEditorWidth, kEditorHeight);
+    ASSERT_NE(XGetWindowAttributes(host->display(), editor().editorWindow(), &attributes), 0);
+    EXPECT_EQ(attributes.width, kEditorWidth);
+    EXPECT_EQ(attributes.height, kEditorHeight);
+    EXPECT_TRUE(editor().idleUntilPixel(kEditorWidth - 1, kEditorHeight - 1, border));
+    EXPECT_EQ(at(nameLabelFace(0)), kSelectedName);
 }
 
 TEST_F(Lifecycle, ReopeningPaintsAgainWithTheStateOfTheFirst) {
