@@ -26,7 +26,7 @@ public:
     bool setScale(float scale);
 
 private:
-    // Asks the host for the editor's size when it is no longer before.
+    // Asks the host for the editor's size when it differs from before.
     void followSize(PixelSize before);
 
     Editor& editor;
