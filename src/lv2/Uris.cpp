@@ -19,6 +19,7 @@ void KitUris::map(const LV2_URID_Map* m) {
     atomEventTransfer = id(LV2_ATOM__eventTransfer);
     atomVector = id(LV2_ATOM__Vector);
     atomUrid = id(LV2_ATOM__URID);
+    atomFloat = id(LV2_ATOM__Float);
     midiEvent = id(LV2_MIDI__MidiEvent);
     patchSet = id(LV2_PATCH__Set);
     patchGet = id(LV2_PATCH__Get);

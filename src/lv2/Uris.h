@@ -20,7 +20,7 @@ constexpr const char* kPatch = ZEL_PREFIX "patch";
 // Mapped once per instance, on either side.
 struct KitUris {
     LV2_URID atomChunk, atomInt, atomBool, atomPath, atomString, atomObject, atomSequence, atomFrameTime,
-        atomEventTransfer, atomVector, atomUrid;
+        atomEventTransfer, atomVector, atomUrid, atomFloat;
     LV2_URID midiEvent;
     LV2_URID patchSet, patchGet, patchProperty, patchValue;
     LV2_URID bufMaxBlock, bufNominalBlock, paramSampleRate;

@@ -1,0 +1,37 @@
+# Installs the tree into a private prefix and validates the installed
+# bundle with lv2_validate and sord_validate (against every specification
+# installed on the system):
+#   cmake -DBUILD=<tree> -DLV2_VALIDATE=... -DSORD_VALIDATE=... -P ValidateInstalled.cmake
+set(prefix ${BUILD}/lv2-install)
+file(REMOVE_RECURSE ${prefix})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix}
+  RESULT_VARIABLE installed OUTPUT_QUIET)
+if(NOT installed EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed")
+endif()
+set(bundle ${prefix}/lib/lv2/zel001.lv2)
+foreach(file manifest.ttl zel001.ttl demo.ttl zel001_lv2.so zel001_ui.so)
+  if(NOT EXISTS ${bundle}/${file})
+    message(FATAL_ERROR "the installed bundle lacks ${file}")
+  endif()
+endforeach()
+if(NOT EXISTS ${prefix}/lib/vst/zel001_x64.so)
+  message(FATAL_ERROR "the VST library is not installed in lib/vst")
+endif()
+file(GLOB ours ${bundle}/*.ttl)
+file(GLOB_RECURSE specifications /usr/lib/lv2/*.ttl)
+execute_process(COMMAND ${LV2_VALIDATE} ${ours} RESULT_VARIABLE lv2result
+  OUTPUT_VARIABLE lv2out ERROR_VARIABLE lv2out)
+execute_process(COMMAND ${SORD_VALIDATE} ${specifications} ${ours} RESULT_VARIABLE sordresult
+  OUTPUT_VARIABLE sordout ERROR_VARIABLE sordout)
+# Keep the long preset literal out of the log.
+string(REGEX REPLACE "[A-Za-z0-9+/=]{200,}" "<base64>" lv2out "${lv2out}")
+string(REGEX REPLACE "[A-Za-z0-9+/=]{200,}" "<base64>" sordout "${sordout}")
+message(STATUS "lv2_validate: ${lv2out}")
+message(STATUS "sord_validate: ${sordout}")
+if(NOT lv2result EQUAL 0 OR NOT lv2out MATCHES "Found 0 errors")
+  message(FATAL_ERROR "lv2_validate found errors")
+endif()
+if(NOT sordresult EQUAL 0 OR NOT sordout MATCHES "Found 0 errors")
+  message(FATAL_ERROR "sord_validate found errors")
+endif()
