@@ -16,17 +16,15 @@ LV2_State_Status zelLv2::save(LV2_State_Store_Function store, LV2_State_Handle h
     return status;
 }
 
-// A state of another type, no patch, or a refused one changes nothing.
+// A state of another type or a refused patch changes nothing, and says why.
 LV2_State_Status zelLv2::restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
     if (retrieve == nullptr) return LV2_STATE_ERR_UNKNOWN;
     size_t size = 0;
     uint32_t type = 0;
     uint32_t flags = 0;
     const void* bytes = retrieve(handle, uris.patch, &size, &type, &flags);
-    if (bytes == nullptr) {
-        logRefusal("state", "it holds no kit");
-        return LV2_STATE_ERR_NO_PROPERTY;
-    }
+    // A state with no kit in it (a host's default state, say) leaves the kit.
+    if (bytes == nullptr) return LV2_STATE_SUCCESS;
     if (type != uris.atomChunk) {
         logRefusal("state", "its kit is not a chunk of bytes");
         return LV2_STATE_ERR_BAD_TYPE;
