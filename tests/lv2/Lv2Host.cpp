@@ -194,14 +194,24 @@ void Instance::readNotify() {
     const auto* sequence = atoms::atomWithin(notifyBuffer.data(), notifyBuffer.size() * sizeof(uint64_t));
     if (sequence == nullptr || sequence->type != kitUris().atomSequence) return;
     for (atoms::SequenceEvents events(sequence); events.current() != nullptr; events.pop()) {
+        const LV2_Atom& atom = events.current()->body;
+        const auto* bytes = reinterpret_cast<const uint8_t*>(&atom);
+        rawNotices.emplace_back(bytes, bytes + sizeof(LV2_Atom) + atom.size);
         KitNotice notice;
-        if (readNotice(kitUris(), &events.current()->body, notice)) notices.push_back(notice);
+        if (readNotice(kitUris(), &atom, notice)) notices.push_back(notice);
     }
 }
 
 std::vector<KitNotice> Instance::takeNotices() {
     std::vector<KitNotice> taken;
     taken.swap(notices);
+    return taken;
+}
+
+std::vector<std::vector<uint8_t>> Instance::takeRawNotices() {
+    std::vector<std::vector<uint8_t>> taken;
+    taken.swap(rawNotices);
+    notices.clear();
     return taken;
 }
 

@@ -90,6 +90,8 @@ public:
 
     // The notices of every run so far, in order; taken.
     std::vector<KitNotice> takeNotices();
+    // The same notify events as the atoms came, header and body, for a UI.
+    std::vector<std::vector<uint8_t>> takeRawNotices();
     // Requests the plug-in scheduled that are still to be worked.
     size_t workQueued() const { return requestCount; }
 
@@ -126,6 +128,7 @@ private:
     std::vector<Message> requests, responses;
     size_t requestCount = 0, responseCount = 0;
     std::vector<KitNotice> notices;
+    std::vector<std::vector<uint8_t>> rawNotices;
     int32_t maxBlock;
     LV2_Worker_Schedule scheduleData{};
     LV2_Log_Log logData{};
