@@ -83,6 +83,8 @@ public:
     void run(uint32_t frames);
     // The ports the plug-in renders into; unconnected ones stay null.
     void disconnectOutput(int output);
+    // Every port connected to the host's buffers again.
+    void reconnect() { connectAll(); }
     void disconnectControl();
     const float* output(int channel) const { return outputs[static_cast<size_t>(channel)].data(); }
     float& setting(int port) { return settings[static_cast<size_t>(port)]; }
