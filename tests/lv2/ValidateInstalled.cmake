@@ -19,7 +19,18 @@ if(NOT EXISTS ${prefix}/lib/vst/zel001_x64.so)
   message(FATAL_ERROR "the VST library is not installed in lib/vst")
 endif()
 file(GLOB ours ${bundle}/*.ttl)
-file(GLOB_RECURSE specifications /usr/lib/lv2/*.ttl)
+# The specifications alone, as lv2_validate takes them: the bundles of the
+# extensions whose headers are installed and the schemas they use, not other
+# plug-ins on the system.
+file(GLOB extensions LIST_DIRECTORIES true RELATIVE /usr/include/lv2 /usr/include/lv2/*)
+set(specifications)
+foreach(extension IN LISTS extensions ITEMS schemas)
+  file(GLOB found /usr/lib/lv2/${extension}.lv2/*.ttl)
+  list(APPEND specifications ${found})
+endforeach()
+if(NOT specifications)
+  message(FATAL_ERROR "no LV2 specifications under /usr/lib/lv2")
+endif()
 execute_process(COMMAND ${LV2_VALIDATE} ${ours} RESULT_VARIABLE lv2result
   OUTPUT_VARIABLE lv2out ERROR_VARIABLE lv2out)
 execute_process(COMMAND ${SORD_VALIDATE} ${specifications} ${ours} RESULT_VARIABLE sordresult
