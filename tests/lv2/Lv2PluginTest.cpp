@@ -357,6 +357,7 @@ void setPortFromPreset(const char* symbol, void* user, const void* value, uint32
 }
 
 TEST(Lv2Plugin, ThePresetIsTheDemoKit) {
+    if (environment("ZEL_DEMO_PATCH")[0] == '\0') GTEST_SKIP() << "no demo kit in this tree";
     const std::vector<uint8_t> demo = readFile(environment("ZEL_DEMO_PATCH"));
     ASSERT_GT(demo.size(), patchbytes::kFixedSize);
     LilvNode* uri = lilv_new_uri(lv2host::world(), uris::kDemoPreset);

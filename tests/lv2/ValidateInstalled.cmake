@@ -46,3 +46,22 @@ endif()
 if(NOT sordresult EQUAL 0 OR NOT sordout MATCHES "Found 0 errors")
   message(FATAL_ERROR "sord_validate found errors")
 endif()
+
+# make package's Debian package puts each part where hosts look.
+set(packaged ${BUILD}/lv2-package)
+file(REMOVE_RECURSE ${packaged})
+execute_process(COMMAND cpack -G DEB -B ${packaged} WORKING_DIRECTORY ${BUILD}
+  RESULT_VARIABLE packedResult OUTPUT_QUIET)
+file(GLOB debs ${packaged}/zel001_*.deb)
+if(NOT packedResult EQUAL 0 OR NOT debs)
+  message(FATAL_ERROR "cpack made no Debian package")
+endif()
+execute_process(COMMAND dpkg-deb -c ${debs} OUTPUT_VARIABLE listing)
+foreach(path ./usr/bin/zel ./usr/lib/vst/zel001_x64.so ./usr/lib/lv2/zel001.lv2/manifest.ttl
+             ./usr/lib/lv2/zel001.lv2/zel001_lv2.so ./usr/lib/lv2/zel001.lv2/zel001_ui.so)
+  string(FIND "${listing}" " ${path}\n" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the package lacks ${path}:\n${listing}")
+  endif()
+endforeach()
+message(STATUS "the package holds zel, the VST library and the LV2 bundle")
