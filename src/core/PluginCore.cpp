@@ -96,14 +96,15 @@ float PluginCore::parameterValue(int32_t index) const {
 
 // A rate no audio runs at would turn the engine's integer fields into
 // undefined conversions; such a request changes nothing.
-void PluginCore::setSampleRate(float rate) {
-    if (!(rate >= 1.0f && rate <= 10000000.0f)) return;
+bool PluginCore::setSampleRate(float rate) {
+    if (!(rate >= 1.0f && rate <= 10000000.0f)) return false;
     EditHold hold(editLock);
     absorbAudioEdits();
     model.hostRateInverse = 1.0f / rate;
     setAudioFormat(model, rate, model.blockLength);
     model.hostRate = rate;
     publish(kAllPads, true);
+    return true;
 }
 
 std::string PluginCore::loadSampleFile(int pad, const char* path) {

@@ -51,8 +51,8 @@ public:
     // The value alone, without the lock: hosts read values from any thread,
     // the audio thread among them. 0 outside the 240.
     float parameterValue(int32_t index) const;
-    void setSampleRate(float rate);
-    float sampleRate() const { return model.hostRate; }
+    // False, changing nothing, for a rate no audio runs at.
+    bool setSampleRate(float rate);
 
     // Each answers why it refused, in words, or an empty text; a refusal
     // changes nothing. A file is read and its sample decoded before the

@@ -70,8 +70,7 @@ void zelVst::declareIdentity() {
 void zelVst::showNewKit() { editorCore.showNewKit(); }
 
 void zelVst::setSampleRate(float rate) {
-    instrument.setSampleRate(rate);
-    sampleRate = instrument.sampleRate();
+    if (instrument.setSampleRate(rate)) sampleRate = rate;
 }
 
 void zelVst::setProgram(VstInt32 program) {

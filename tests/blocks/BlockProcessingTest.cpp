@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "EngineDoubles.h"
+#include "EventBlock.h"
 #include "host/zelVst.h"
 
 namespace {
@@ -31,34 +32,20 @@ struct Midi {
     uint8_t data2;
 };
 
-// A host's VstEvents record: the header, then one pointer per event, each
-// pointing at a VstMidiEvent of its own.
-class EventList {
-public:
-    explicit EventList(const std::vector<Midi>& messages)
-        : midi(messages.size()), words(std::max<size_t>(2 + messages.size(), 4), 0) {
-        header()->numEvents = static_cast<VstInt32>(messages.size());
-        for (size_t i = 0; i < messages.size(); ++i) {
-            VstMidiEvent& event = midi[i];
-            std::memset(&event, 0, sizeof event);
-            event.type = kVstMidiType;
-            event.byteSize = sizeof event;
-            event.deltaFrames = messages[i].delta;
-            event.midiData[0] = static_cast<char>(messages[i].status);
-            event.midiData[1] = static_cast<char>(messages[i].data1);
-            event.midiData[2] = static_cast<char>(messages[i].data2);
-            slots()[i] = reinterpret_cast<VstEvent*>(&event);
-        }
+// A host's event list of the messages.
+struct EventList {
+    explicit EventList(const std::vector<Midi>& messages) : block(messages.size()) {
+        std::vector<HostEvent> events;
+        for (const Midi& message : messages)
+            events.push_back({message.delta, message.status, message.data1, message.data2});
+        list = block.fill(events);
     }
-    VstEvents* header() { return reinterpret_cast<VstEvents*>(words.data()); }
-    void replace(size_t i, VstEvent* event) { slots()[i] = event; }
+    VstEvents* header() { return list; }
+    void replace(size_t i, VstEvent* event) { block.point(i, event); }
 
-private:
-    VstEvent** slots() { return reinterpret_cast<VstEvent**>(words.data() + 2); }
-    std::vector<VstMidiEvent> midi;
-    std::vector<VstIntPtr> words;  // numEvents, reserved, then the pointers
+    EventBlock block;
+    VstEvents* list;
 };
-static_assert(offsetof(VstEvents, events) == 2 * sizeof(VstIntPtr), "pointers follow two words");
 
 std::string describe(const EngineCall& call) {
     char text[64];

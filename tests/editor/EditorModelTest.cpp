@@ -2,10 +2,14 @@
 // colours, and how the note labels follow the activity the engine publishes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "CoreUnderTest.h"
+#include "EditorHarness.h"
+#include "editor/Editor.h"
 #include "editor/EditorModel.h"
 #include "editor/PadSelection.h"
 #include "engine/Notes.h"
@@ -36,7 +40,7 @@ struct SynthPort : EditorPort {
     void endEdit(int32_t) override {}
     void loadPadSample(int, const char*) override {}
     void removePadSample(int) override {}
-    void renamePad(int, const char*) override {}
+    void renamePad(int, const char* name) override { renames.push_back(name); }  // and refuses them all
     void savePatch(const char*) override {}
     void loadPatch(const char*) override {}
     bool previewKey(int8_t, bool) override { return false; }
@@ -46,6 +50,7 @@ struct SynthPort : EditorPort {
     }
     NoteActivity noteActivity(int pad) override { return synth.kit->pads[pad].shownActivity.load(); }
     DrumSynth& synth;
+    std::vector<std::string> renames;
 };
 
 struct ModelTest : ::testing::Test {
@@ -126,6 +131,29 @@ TEST_F(ModelTest, NoteLabelsFollowThePublishedActivity) {
     EXPECT_EQ(render(512), 2);  // the sample ends
     EXPECT_TRUE(showNoteActivity(model, port));
     EXPECT_EQ(noteLabel(0).faceColor, 0x888888u);  // idle
+}
+
+// The editor shows the name the plug-in keeps: one it refused leaves the old
+// name in the label and the box, never what was typed.
+TEST(EditorPort, ARefusedRenameShowsTheOldNameAgain) {
+    CoreUnderTest core;
+    SynthPort port{core.synth()};
+    Editor editor{port};
+    StandInWindow window;
+    editor.open(window);
+    const GuiControl& nameBox = editor.model().controls.detail[DetailNameBox];
+    editor.press(centreOf(nameBox).x, centreOf(nameBox).y, MouseButton::Left);
+    editor.release(MouseButton::Left);
+    window.nameBoxContent = "Kick";
+    editor.press(700, 440, MouseButton::Left);  // elsewhere: the name goes to the plug-in
+    ASSERT_EQ(port.renames, std::vector<std::string>{"Kick"});
+    RecordingCanvas canvas;
+    editor.paint(canvas);
+    std::vector<std::string> texts;
+    for (const RecordingCanvas::Call& call : canvas.calls)
+        if (call.kind == RecordingCanvas::Text) texts.push_back(call.text);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Kick"), 0);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Bass"), 2) << "pad 0's label and the detail pane's box";
 }
 
 TEST_F(ModelTest, MarkBoundDirtiesEveryControlOfTheParameterOnly) {

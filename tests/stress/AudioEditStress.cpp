@@ -275,4 +275,72 @@ TEST(AudioEditStress, AudioAgainstParametersChunksAndSampleLoads) {
                 counts.chunkRounds.load(), counts.loads.load(), counts.removals.load());
 }
 
+// One instance's sound over seeded host blocks with hits on every pad but
+// pad 15 (whose key, 57, is never sent): all sixteen outputs, frame by frame.
+std::vector<float> playAllButPadFifteen(AEffect* effect, unsigned seed) {
+    std::mt19937 rng(seed);
+    auto pick = [&rng](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+    static const uint8_t kKeys[15] = {36, 37, 38, 42, 44, 46, 41, 43, 45, 47, 48, 50, 51, 55, 49};
+    std::vector<std::vector<float>> storage(kOutputs, std::vector<float>(1024));
+    std::vector<float> silence(1024, 0.0f);
+    float* outputs[kOutputs];
+    float* inputs[2] = {silence.data(), silence.data()};
+    for (int o = 0; o < kOutputs; ++o) outputs[o] = storage[size_t(o)].data();
+    EventBlock list{8};
+    std::vector<float> heard;
+    for (int block = 0; block < 400; ++block) {
+        const int32_t frames = 1 << pick(5, 10);
+        std::vector<HostEvent> events;
+        if (pick(0, 3) == 0) events.push_back({pick(0, frames - 1), 0x90, kKeys[pick(0, 14)], uint8_t(pick(1, 127))});
+        effect->dispatcher(effect, effProcessEvents, 0, 0, list.fill(events), 0.0f);
+        effect->processReplacing(effect, inputs, outputs, frames);
+        for (const auto& channel : storage) heard.insert(heard.end(), channel.begin(), channel.begin() + frames);
+    }
+    return heard;
+}
+
+AEffect* startedInstance(const WavFolder& folder) {
+    AEffect* effect = createPlugin(hostCallback);
+    if (effect == nullptr) return nullptr;
+    zelVst* plugin = static_cast<zelVst*>(effect->object);
+    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    for (int p = 0; p < kPads; ++p)
+        plugin->core().loadSampleFile(p, folder.files()[size_t(p) % folder.files().size()].c_str());
+    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+    return effect;
+}
+
+// Loads and removals race the audio thread on a pad that never plays: no
+// span falls silent or late, and every buffer they replace is freed only
+// after the audio has let go of it (ThreadSanitizer and AddressSanitizer
+// watch that).
+TEST(AudioEditStress, SampleLoadsAndRemovalsOfAQuietPadChangeNoSound) {
+    const WavFolder folder;
+    AEffect* alone = startedInstance(folder);
+    AEffect* edited = startedInstance(folder);
+    ASSERT_TRUE(alone != nullptr && edited != nullptr);
+    const std::vector<float> expected = playAllButPadFifteen(alone, 3);
+
+    std::atomic<bool> done{false};
+    std::atomic<long> edits{0};
+    std::thread editor([&] {
+        PluginCore& core = static_cast<zelVst*>(edited->object)->core();
+        for (size_t i = 0; !done.load(); ++i) {
+            if (i % 3 == 2)
+                core.removeSample(15);
+            else
+                core.loadSampleFile(15, folder.files()[i % folder.files().size()].c_str());
+            edits.fetch_add(1);
+        }
+    });
+    const std::vector<float> heard = playAllButPadFifteen(edited, 3);
+    done.store(true);
+    editor.join();
+    EXPECT_GT(edits.load(), 10);
+    ASSERT_EQ(heard.size(), expected.size());
+    EXPECT_EQ(std::memcmp(heard.data(), expected.data(), heard.size() * sizeof(float)), 0);
+    alone->dispatcher(alone, effClose, 0, 0, nullptr, 0.0f);
+    edited->dispatcher(edited, effClose, 0, 0, nullptr, 0.0f);
+}
+
 }  // namespace

@@ -18,11 +18,6 @@ struct NoteKit : ::testing::Test {
     NoteActivity shown(int p) { return t.pad(p).shownActivity.load(); }
 };
 
-float velocityFactor(int velocity, float pitchX) {
-    const int bend = velocity - 90 < -30 ? -30 : velocity - 90;
-    return 1.0f + static_cast<float>(bend) * 0.002f * pitchX;
-}
-
 }  // namespace
 
 TEST_F(NoteKit, HitWithinHalfASecondIsARoll) {
@@ -38,13 +33,14 @@ TEST_F(NoteKit, HitWithinHalfASecondIsARoll) {
     EXPECT_EQ(first.fadeIn, 1.0f);
     EXPECT_EQ(second.startClock, 4410u);
     EXPECT_EQ(second.fadeOut, 0.0f);
-    EXPECT_FLOAT_EQ(second.fadeIn, 0.2f);
-    EXPECT_EQ(second.fadeIn, 4410.0f / 22050.0f);
-    EXPECT_EQ(second.fadeInStep, 1000.0f / (1.0f * 200.0f * 44100.0f));
-    EXPECT_EQ(second.glideStep, 3.3333335f / 44100.0f);
-    const float roll = 1.0f + 4410.0f * (0.025f / 22050.0f) * 1.0f;
-    EXPECT_NEAR(roll, 1.005f, 1e-6);
-    EXPECT_EQ(second.pitchFactor, velocityFactor(100, 1.0f) * roll);
+    // A fifth of the way into the half second: it starts at a fifth of full
+    // level and rises over |Pitch-X| / 5 = 0.2 s, 8820 frames.
+    EXPECT_EQ(second.fadeIn, 0.2f);
+    EXPECT_EQ(second.fadeInStep, 1.0f / 8820.0f);
+    // Velocity 100 bends it 2 % up (10 x 0.002), the roll a fifth of 2.5 %
+    // more: 1.02 x 1.005. The bend glides back at 10/3 a second.
+    EXPECT_EQ(second.pitchFactor, 1.0251f);
+    EXPECT_EQ(second.glideStep, 1.0f / 13230.0f);
 }
 
 TEST_F(NoteKit, HitAfterHalfASecondOnlyChokes) {
@@ -56,7 +52,7 @@ TEST_F(NoteKit, HitAfterHalfASecondOnlyChokes) {
     EXPECT_EQ(t.voice(1).fadeIn, 1.0f);
     EXPECT_EQ(t.voice(1).fadeInStep, 0.0f);
     EXPECT_EQ(t.voice(1).glideStep, 0.0f);
-    EXPECT_EQ(t.voice(1).pitchFactor, velocityFactor(100, 1.0f));
+    EXPECT_EQ(t.voice(1).pitchFactor, 1.02f) << "the velocity bend alone";
 }
 
 TEST_F(NoteKit, RollWindowEndsAtExactlyHalfASecond) {
@@ -65,7 +61,7 @@ TEST_F(NoteKit, RollWindowEndsAtExactlyHalfASecond) {
     t.kit().clock = 22049;
     t.noteOn(kBass, 90);
     EXPECT_NE(t.voice(1).glideStep, 0.0f);
-    EXPECT_EQ(t.voice(1).fadeInStep, 1000.0f / (0.5f * 200.0f * 44100.0f));
+    EXPECT_EQ(t.voice(1).fadeInStep, 1.0f / 4410.0f) << "Pitch-X 0.5 rises in 0.1 s";
     t.kit().clock = 22049 + 22050;
     t.noteOn(kBass, 90);
     EXPECT_EQ(t.voice(2).glideStep, 0.0f);
@@ -80,8 +76,9 @@ TEST_F(NoteKit, RollWithTinyPitchXOnlyBendsAndGlides) {
     t.noteOn(kBass, 90);
     EXPECT_EQ(t.voice(1).fadeIn, 1.0f);
     EXPECT_EQ(t.voice(1).fadeInStep, 0.0f);
-    EXPECT_EQ(t.voice(1).glideStep, 3.3333335f / 44100.0f);
-    EXPECT_EQ(t.voice(1).pitchFactor, 1.0f * (1.0f + 1000.0f * (0.025f / 22050.0f) * -0.004f));
+    EXPECT_EQ(t.voice(1).glideStep, 1.0f / 13230.0f);
+    // 1000 / 22050 of 2.5 % x -0.004 lower; velocity 90 bends nothing.
+    EXPECT_EQ(t.voice(1).pitchFactor, 0.99999547f);
 }
 
 TEST_F(NoteKit, NoteOnStartsAFreshVoice) {
@@ -115,12 +112,14 @@ TEST_F(NoteKit, NoteOnStartsAFreshVoice) {
 }
 
 TEST_F(NoteKit, VelocityBendsThePitch) {
+    // 1 + (velocity - 90) x 0.002 x Pitch-X, the bend going no lower than -30.
     struct Case {
         int velocity;
         float pitchX, factor;
     };
-    const Case cases[] = {{127, 1.0f, 1.074f}, {40, 1.0f, 0.94f}, {60, 1.0f, 0.94f}, {90, 1.0f, 1.0f},
-                          {127, -1.0f, 0.926f}, {40, -1.0f, 1.06f}, {127, 0.0f, 1.0f}};
+    const Case cases[] = {{127, 1.0f, 1.074f},  {40, 1.0f, 0.94f},   {60, 1.0f, 0.94f},
+                          {90, 1.0f, 1.0f},     {127, -1.0f, 0.926f}, {40, -1.0f, 1.06f},
+                          {127, 0.5f, 1.037f},  {40, 0.5f, 0.97f},   {127, 0.0f, 1.0f}};
     for (const Case& c : cases) {
         t.pad(0).pitchX = c.pitchX;
         t.kit().clock += 30000;  // no roll
@@ -129,8 +128,7 @@ TEST_F(NoteKit, VelocityBendsThePitch) {
         for (const Voice& v : t.kit().voices)
             if (v.pad != nullptr && v.fadeOut == 0.0f) fresh = &v;
         ASSERT_NE(fresh, nullptr);
-        EXPECT_FLOAT_EQ(fresh->pitchFactor, c.factor) << c.velocity << " " << c.pitchX;
-        EXPECT_EQ(fresh->pitchFactor, velocityFactor(c.velocity, c.pitchX));
+        EXPECT_EQ(fresh->pitchFactor, c.factor) << c.velocity << " " << c.pitchX;
     }
 }
 

@@ -164,15 +164,6 @@ TEST(Render, FirstValueIsHalfTheHeldValueTimesGain) {
 }
 
 TEST(Render, ChokedVoiceFadesOverATenthOfASecond) {
-    float fade = 1.0f;
-    int expected = 0;
-    for (;;) {
-        fade -= 10.0f / 44100.0f;
-        if (!(fade > 0.0f)) break;
-        ++expected;
-    }
-    ASSERT_NEAR(expected, 4410, 2);
-
     TestKit t;
     t.placeSample(0, std::vector<float>(3 * 44100, 0.5f), 44100.0f);
     t.placeSample(1, std::vector<float>(3 * 44100, 0.5f), 44100.0f);
@@ -183,13 +174,18 @@ TEST(Render, ChokedVoiceFadesOverATenthOfASecond) {
     t.noteOn(37);
     EXPECT_EQ(t.voice(0).fadeOut, 1.0f);
 
-    int written = 0, answerAtEnd = -1;
+    std::vector<float> choked;  // outputs 0 and 1 hold pad 0 alone
+    int answerAtEnd = -1;
     for (int block = 0; block < 8 && answerAtEnd < 0; ++block) {
         const int answer = t.render(1024);
-        for (int i = 0; i < 1024; ++i) written += t.out(0)[i] != 0.0f;
+        choked.insert(choked.end(), t.out(0), t.out(0) + 1024);
         if (t.voice(0).pad == nullptr) answerAtEnd = answer;
     }
-    EXPECT_EQ(written, expected);
+    // 0.1 s at 44.1 kHz: frames 0 to 4409 sound, then nothing.
+    ASSERT_EQ(choked.size(), 5u * 1024);
+    for (int i = 0; i < 4410; ++i) ASSERT_NE(choked[i], 0.0f) << i;
+    for (size_t i = 4410; i < choked.size(); ++i) ASSERT_EQ(choked[i], 0.0f) << i;
+    EXPECT_NEAR(choked[2205] / choked[0], 0.5f, 0.001f) << "a straight fade: half way, half the level";
     EXPECT_EQ(answerAtEnd, 2);
     EXPECT_EQ(t.pad(0).activity, 1000) << "the key is still held; the voice is gone";
     EXPECT_EQ(t.voice(1).pad, &t.pad(1));
@@ -297,29 +293,35 @@ TEST(Render, RollGlidesBackAndFadesIn) {
     t.noteOn(kBass, 90);
     t.advance(4410);
     t.noteOn(kBass, 90);
-    Voice& roll = t.voice(1);
-    float pitchFactor = roll.pitchFactor, glideStep = roll.glideStep;
-    float fadeIn = roll.fadeIn;
-    ASSERT_GT(pitchFactor, 1.004f);
-    for (int i = 0; i < 300; ++i) {
-        if (glideStep != 0.0f) {
-            pitchFactor -= glideStep;
-            if (!(pitchFactor > 1.0f)) glideStep = 0.0f;
-        }
-        if (fadeIn < 1.0f) fadeIn += roll.fadeInStep;
+    // Frame by frame: where the glide lands and where the level is full.
+    const Voice& roll = t.voice(1);
+    int landed = -1, risen = -1;
+    for (int frame = 0; risen < 0 && frame < 8000; ++frame) {
+        t.render(1);
+        if (landed < 0 && roll.glideStep == 0.0f) landed = frame;
+        if (roll.fadeIn >= 1.0f) risen = frame;
     }
-    t.render(300);
-    EXPECT_EQ(roll.pitchFactor, pitchFactor);
-    EXPECT_EQ(roll.glideStep, 0.0f);
+    // The 0.5 % bend, 1/13230 a frame: 66.15 steps, so the 67th frame lands,
+    // within a step below 1.
+    EXPECT_EQ(landed, 66);
     EXPECT_LE(roll.pitchFactor, 1.0f);
-    EXPECT_EQ(roll.fadeIn, fadeIn);
-    EXPECT_GT(roll.fadeIn, 0.2f + 299.0f * roll.fadeInStep);
-    // A choke freezes the fade-in while the fade-out runs.
+    EXPECT_GT(roll.pitchFactor, 1.0f - 1.0f / 13230.0f);
+    // From a fifth of full level, 1/8820 a frame: 0.8 x 8820 = 7056 steps,
+    // and one more, as their single-precision sum falls just short of 1.
+    EXPECT_EQ(risen, 7056);
+
+    // A choke freezes the fade-in while the fade-out runs: another roll,
+    // choked by the next hit at once.
     t.noteOn(kBass, 90);
-    ASSERT_EQ(roll.fadeOut, 1.0f);
+    const Voice& second = t.voice(0);  // the first hit's slot is free again
+    ASSERT_EQ(second.startClock, t.kit().clock);
+    const float fadeIn = second.fadeIn;
+    ASSERT_LT(fadeIn, 1.0f);
+    t.noteOn(kBass, 90);
+    ASSERT_EQ(second.fadeOut, 1.0f);
     t.render(100);
-    EXPECT_EQ(roll.fadeIn, fadeIn);
-    EXPECT_LT(roll.fadeOut, 1.0f);
+    EXPECT_EQ(second.fadeIn, fadeIn);
+    EXPECT_LT(second.fadeOut, 1.0f);
 }
 
 TEST(Render, PreviewNoteOnPlaysBeforeAPendingNoteOff) {

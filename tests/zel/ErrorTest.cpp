@@ -15,16 +15,6 @@ namespace {
 
 using namespace tooltest;
 
-void expectOneLineError(const Outcome& outcome, const std::vector<std::string>& mentions) {
-    EXPECT_NE(outcome.status, 0);
-    EXPECT_EQ(outcome.out, "");
-    ASSERT_FALSE(outcome.err.empty());
-    EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
-    EXPECT_EQ(outcome.err.back(), '\n');
-    EXPECT_EQ(outcome.err.rfind("zel: ", 0), 0u) << outcome.err;
-    for (const std::string& mention : mentions) EXPECT_NE(outcome.err.find(mention), std::string::npos) << outcome.err;
-}
-
 // A scratch directory holding good inputs and a few bad ones.
 class ZelErrors : public ::testing::Test {
 protected:

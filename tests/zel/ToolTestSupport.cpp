@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
 #include <sndfile.h>
 
 #include <algorithm>
@@ -117,6 +118,43 @@ Audio readAudio(const std::string& path) {
     audio.frames = sf_readf_float(file, audio.samples.data(), info.frames);
     sf_close(file);
     return audio;
+}
+
+namespace {
+
+template <typename Sample>
+void writeSoundOf(const std::string& path, int format, int channels, int rate, const std::vector<Sample>& interleaved) {
+    SF_INFO info{};
+    info.format = format;
+    info.channels = channels;
+    info.samplerate = rate;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    if constexpr (std::is_same<Sample, float>::value)
+        sf_writef_float(file, interleaved.data(), sf_count_t(interleaved.size() / channels));
+    else
+        sf_writef_int(file, interleaved.data(), sf_count_t(interleaved.size() / channels));
+    sf_close(file);
+}
+
+}  // namespace
+
+void writeSound(const std::string& path, int format, int channels, int rate, const std::vector<int>& interleaved) {
+    writeSoundOf(path, format, channels, rate, interleaved);
+}
+
+void writeSound(const std::string& path, int format, int channels, int rate, const std::vector<float>& interleaved) {
+    writeSoundOf(path, format, channels, rate, interleaved);
+}
+
+void expectOneLineError(const Outcome& outcome, const std::vector<std::string>& mentions) {
+    EXPECT_NE(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "");
+    ASSERT_FALSE(outcome.err.empty());
+    EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+    EXPECT_EQ(outcome.err.back(), '\n');
+    EXPECT_EQ(outcome.err.rfind("zel: ", 0), 0u) << outcome.err;
+    for (const std::string& mention : mentions) EXPECT_NE(outcome.err.find(mention), std::string::npos) << outcome.err;
 }
 
 std::string midiArgument(const std::vector<TimedMessage>& messages) {

@@ -56,6 +56,14 @@ struct Audio {
 };
 Audio readAudio(const std::string& path);
 
+// Writes a sound file through libsndfile: integers left-justified in 32 bits, or floats.
+void writeSound(const std::string& path, int format, int channels, int rate, const std::vector<int>& interleaved);
+void writeSound(const std::string& path, int format, int channels, int rate, const std::vector<float>& interleaved);
+
+// A failure as every command reports one: a non-zero exit, nothing on
+// stdout, one line "zel: ..." on stderr that mentions each text.
+void expectOneLineError(const Outcome& outcome, const std::vector<std::string>& mentions);
+
 // "FRAME:STATUS:DATA1:DATA2,..." for vsthost's --midi.
 std::string midiArgument(const std::vector<TimedMessage>& messages);
 

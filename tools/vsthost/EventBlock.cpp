@@ -43,3 +43,7 @@ VstEvents* EventBlock::fill(const std::vector<HostEvent>& events) {
     std::memcpy(list.data(), &number, sizeof number);
     return reinterpret_cast<VstEvents*>(list.data());
 }
+
+void EventBlock::point(size_t i, VstEvent* event) {
+    if (i < taken) reinterpret_cast<VstEvent**>(list.data() + offsetof(VstEvents, events))[i] = event;
+}

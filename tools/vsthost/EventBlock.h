@@ -28,6 +28,9 @@ public:
     VstEvents* fill(const std::vector<HostEvent>& events);
     // How many events the last fill took.
     size_t count() const { return taken; }
+    // Points entry i of the last fill at another record, or at none, as an
+    // odd host might.
+    void point(size_t i, VstEvent* event);
 
 private:
     std::vector<VstMidiEvent> midi;

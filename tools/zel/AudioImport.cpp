@@ -76,31 +76,38 @@ SoundFile openSound(const std::string& path, SF_INFO& info) {
     return file;
 }
 
-// Integer reads come left-justified in 32 bits; floats are scaled and rounded.
+// Integer reads come left-justified in 32 bits.
 int32_t fromInteger(int value, int bits) { return value >> (32 - bits); }
 
-int32_t fromFloat(double value) {
-    if (!std::isfinite(value)) return 0;
-    const double scaled = std::nearbyint(value * 8388608.0);
-    if (scaled > 8388607.0) return 8388607;
-    if (scaled < -8388608.0) return -8388608;
-    return static_cast<int32_t>(scaled);
+bool shapes(const SampleShaping& shaping, int channels) {
+    return (shaping.mixDown && channels > 1) || shaping.gain != 1.0;
 }
 
-std::vector<int32_t> readFirstChannel(const std::string& path, SNDFILE* file, const SF_INFO& info,
-                                      int bits) {
-    const bool floating = isFloatingPoint(info.format);
+// One frame as a value in full-scale units: the first channel or the mean of all.
+double frameValue(const double* frame, int channels, bool mixDown) {
+    if (!mixDown) return frame[0];
+    double sum = 0.0;
+    for (int c = 0; c < channels; ++c) sum += frame[c];
+    return sum / channels;
+}
+
+std::vector<int32_t> readFrames(const std::string& path, SNDFILE* file, const SF_INFO& info, int bits,
+                                const SampleShaping& shaping) {
+    // Integers pass untouched unless shaped; everything else is read as doubles.
+    const bool exact = !isFloatingPoint(info.format) && !shapes(shaping, info.channels);
     const int64_t maxFrames = kMaxDataBytes / (bits / 8);
-    std::vector<int> integers(static_cast<size_t>(kChunkFrames * info.channels));
-    std::vector<double> reals(floating ? integers.size() : 0);
+    std::vector<int> integers(exact ? static_cast<size_t>(kChunkFrames * info.channels) : 0);
+    std::vector<double> reals(exact ? 0 : static_cast<size_t>(kChunkFrames * info.channels));
     std::vector<int32_t> samples;
     for (;;) {
-        const sf_count_t got = floating ? sf_readf_double(file, reals.data(), kChunkFrames)
-                                        : sf_readf_int(file, integers.data(), kChunkFrames);
+        const sf_count_t got = exact ? sf_readf_int(file, integers.data(), kChunkFrames)
+                                     : sf_readf_double(file, reals.data(), kChunkFrames);
         if (got <= 0) break;
         for (sf_count_t f = 0; f < got; ++f) {
             const size_t at = static_cast<size_t>(f * info.channels);
-            samples.push_back(floating ? fromFloat(reals[at]) : fromInteger(integers[at], bits));
+            samples.push_back(exact ? fromInteger(integers[at], bits)
+                                    : quantise(frameValue(&reals[at], info.channels, shaping.mixDown) *
+                                                   shaping.gain, bits));
         }
         if (static_cast<int64_t>(samples.size()) > maxFrames)
             throw fileError(path, "too long for a pad (at most " + std::to_string(maxFrames) +
@@ -113,11 +120,12 @@ std::vector<int32_t> readFirstChannel(const std::string& path, SNDFILE* file, co
 
 }  // namespace
 
-ImportedSample importSample(const std::string& path) {
+ImportedSample importSample(const std::string& path, const SampleShaping& shaping) {
     SF_INFO info;
     SoundFile file = openSound(path, info);
-    const int bits = targetBits(info.format);
-    const std::vector<int32_t> samples = readFirstChannel(path, file.get(), info, bits);
+    int bits = targetBits(info.format);
+    if (shapes(shaping, info.channels) && bits < 24) bits = 24;
+    const std::vector<int32_t> samples = readFrames(path, file.get(), info, bits, shaping);
     if (samples.empty()) throw fileError(path, "holds no audio frames");
     ImportedSample imported;
     imported.bits = bits;

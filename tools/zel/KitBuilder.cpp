@@ -88,6 +88,7 @@ std::vector<uint8_t> buildKit(const KitRecipe& recipe) {
     PluginInstance plugin;
     plugin.open(kDemoRate, 1024);
     startFrom(plugin, recipe);
+    for (const PadSound& sound : recipe.sounds) loadPadWav(plugin, sound.pad, sound.wav, sound.fileName);
     for (const auto& sample : recipe.samples) loadSampleFile(plugin, sample.first, sample.second);
     for (const auto& name : recipe.names) setPadName(plugin, name.first, name.second);
     for (const PadSetting& setting : recipe.settings) applySetting(plugin, setting);

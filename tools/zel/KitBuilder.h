@@ -12,9 +12,17 @@
 
 class PluginInstance;
 
+// A sample already in the canonical WAV form, for a pad.
+struct PadSound {
+    int pad;
+    std::vector<uint8_t> wav;
+    std::string fileName;  // the name the pad shows for it
+};
+
 struct KitRecipe {
     std::string from;  // a kit file to start from; empty: the plug-in's start-up kit
     bool demo = false;  // start from the built-in kit instead
+    std::vector<PadSound> sounds;  // loaded before the audio files
     std::vector<std::pair<int, std::string>> samples;  // pad, audio file
     std::vector<std::pair<int, std::string>> names;    // pad, name
     std::vector<PadSetting> settings;

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "ZelError.h"
@@ -140,17 +141,14 @@ float noteValue(int key) { return integerValue(ParamNote, key, 0); }
 
 float groupValue(int group) { return integerValue(ParamGroup, group, 1); }
 
-PadSetting parseSetting(const std::string& option, const std::string& argument) {
-    std::string text;
-    const int pad = padOf(argument, option, text);
+namespace {
+
+PadSetting settingFor(const std::string& option, int pad, double value, const std::string& argument) {
     if (option == "note") {
-        int key = 0;
-        if (!parseKey(text, key) || key < 20 || key > 90)
+        if (value != std::floor(value) || value < 20 || value > 90)
             throw badArgument(option, argument, "the key must be 20 to 90, or G#0 to F#6");
-        return {pad * kParamsPerPad + ParamNote, noteValue(key), kNotChecked};
+        return {pad * kParamsPerPad + ParamNote, noteValue(static_cast<int>(value)), kNotChecked};
     }
-    double value = 0.0;
-    if (!parseNumber(text, value)) throw badArgument(option, argument, "\"" + text + "\" is not a number");
     if (option == "sample-rate") return sampleRateSetting(pad, value, argument);
     for (const Spec& spec : kSpecs) {
         if (option != spec.option) continue;
@@ -160,4 +158,25 @@ PadSetting parseSetting(const std::string& option, const std::string& argument) 
                 spec.integer ? kNotChecked : value * spec.displayScale};
     }
     throw badArgument(option, argument, "not a pad setting");
+}
+
+}  // namespace
+
+PadSetting padSetting(const std::string& option, int pad, double value) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%g", value);
+    return settingFor(option, pad, value, std::to_string(pad + 1) + "=" + number);
+}
+
+PadSetting parseSetting(const std::string& option, const std::string& argument) {
+    std::string text;
+    const int pad = padOf(argument, option, text);
+    if (option == "note") {
+        int key = 0;
+        if (!parseKey(text, key)) throw badArgument(option, argument, "the key must be 20 to 90, or G#0 to F#6");
+        return settingFor(option, pad, key, argument);
+    }
+    double value = 0.0;
+    if (!parseNumber(text, value)) throw badArgument(option, argument, "\"" + text + "\" is not a number");
+    return settingFor(option, pad, value, argument);
 }

@@ -33,6 +33,11 @@ int padOf(const std::string& argument, const std::string& option, std::string& r
 // argument when the pad or the value is out of range.
 PadSetting parseSetting(const std::string& option, const std::string& argument);
 
+// The setting option's value for the pad (0 to 15), in the units its option
+// takes (percent, Hz, a key, a group); throws a ZelError when it is out of
+// the option's range.
+PadSetting padSetting(const std::string& option, int pad, double value);
+
 // Parses a MIDI key given as a number (36) or a note name ("C1", "F#2").
 bool parseKey(const std::string& text, int& key);
 

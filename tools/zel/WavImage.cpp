@@ -1,5 +1,7 @@
 #include "WavImage.h"
 
+#include <cmath>
+
 namespace {
 
 void putLittleEndian(std::vector<uint8_t>& out, uint32_t value, int count) {
@@ -33,4 +35,13 @@ std::vector<uint8_t> canonicalWav(const std::vector<int32_t>& samples, int bits,
         putLittleEndian(out, value, static_cast<int>(width));
     }
     return out;
+}
+
+int32_t quantise(double value, int bits) {
+    if (!std::isfinite(value)) return 0;
+    const double top = std::ldexp(1.0, bits - 1);
+    const double scaled = std::nearbyint(value * top);
+    if (scaled > top - 1.0) return static_cast<int32_t>(top - 1.0);
+    if (scaled < -top) return static_cast<int32_t>(-top);
+    return static_cast<int32_t>(scaled);
 }

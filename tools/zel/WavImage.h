@@ -9,3 +9,7 @@
 // samples hold values of the given width (8, 16, 24 or 32 bits), signed;
 // 8-bit samples are stored offset by 128, as WAV keeps them.
 std::vector<uint8_t> canonicalWav(const std::vector<int32_t>& samples, int bits, uint32_t rate);
+
+// A value in full-scale units (1.0) as a sample of the width: rounded to its
+// steps, clipped at its ends; not-a-number is silence.
+int32_t quantise(double value, int bits);

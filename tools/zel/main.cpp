@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "KitBuilder.h"
+#include "KitImport.h"
 #include "KitInfo.h"
 #include "PadSettings.h"
 #include "PendingFile.h"
@@ -22,6 +23,9 @@ struct KitArguments {
     std::string output;
     bool demo = false;
     std::string from;
+    ImportOptions import;
+    bool importAsked = false;  // --velocity, --preset or --dry-run given
+    bool dryRun = false;
     std::vector<std::string> pads;
     std::vector<std::string> names;
     std::map<std::string, std::vector<std::string>> settings;
@@ -52,7 +56,17 @@ void addKit(CLI::App& app, KitArguments& kit) {
     CLI::App* command = app.add_subcommand("kit", "build a kit (.bin patch) from sample files and settings");
     command->add_option("OUT.bin", kit.output, "the kit file to write")->required();
     CLI::Option* demo = command->add_flag("--demo", kit.demo, "start from the built-in demo kit");
-    command->add_option("--from", kit.from, "start from this kit file")->excludes(demo)->type_name("KIT.bin");
+    command->add_option("--from", kit.from,
+                        "start from this kit file, or import a Hydrogen drumkit (its drumkit.xml, its folder or "
+                        "a .h2drumkit archive) or a soundfont's drum kit (.sf2, .sf3)")
+        ->excludes(demo)->type_name("SOURCE");
+    command->add_option("--velocity", kit.import.velocity,
+                        "import: the velocity the sounds are taken at (the Hydrogen layer, the soundfont's hit)")
+        ->check(CLI::Range(1, 127))->capture_default_str()->type_name("V");
+    command->add_option("--preset", kit.import.preset,
+                        "import: the soundfont's drum kit (bank 128) by name or number; the first without")
+        ->type_name("NAME");
+    command->add_flag("--dry-run", kit.dryRun, "import: print which sound goes to which pad, write nothing");
     repeatable(*command, "--pad", kit.pads, "N=FILE",
                "load an audio file (WAV, AIFF, FLAC, Ogg, ...) into pad N (1 to 16, or its name)");
     repeatable(*command, "--name", kit.names, "N=TEXT", "the pad's name, up to 15 characters");
@@ -93,9 +107,33 @@ void runRender(RenderRequest& request, const std::string& outputs) {
 }
 
 void runKit(const KitArguments& kit) {
-    const std::vector<uint8_t> image = buildKit(recipeOf(kit));
+    KitRecipe recipe = recipeOf(kit);
+    const KitSource source = kit.from.empty() ? KitSource::Patch : kitSourceOf(kit.from);
+    if (source == KitSource::Patch) {
+        if (kit.importAsked)
+            throw ZelError("--velocity, --preset and --dry-run are for imports; " +
+                           (kit.from.empty() ? std::string("no --from given") : kit.from + " is no drumkit or soundfont"));
+        const std::vector<uint8_t> image = buildKit(recipe);
+        writeFileAtomically(kit.output, image.data(), image.size());
+        std::printf("%s: %zu bytes\n", kit.output.c_str(), image.size());
+        return;
+    }
+    if (!kit.import.preset.empty() && source != KitSource::SoundFont)
+        throw ZelError("--preset " + kit.import.preset + ": " + kit.from + " is no soundfont");
+    const ImportedKit imported = importKit(kit.from, source, kit.import);
+    if (kit.dryRun) {
+        describeImport(imported, kit.import.velocity, std::cout);
+        std::cout << kit.output << ": not written (--dry-run)\n";
+        return;
+    }
+    recipe.from.clear();
+    addToRecipe(imported, recipe);
+    const std::vector<uint8_t> image = buildKit(recipe);
     writeFileAtomically(kit.output, image.data(), image.size());
-    std::printf("%s: %zu bytes\n", kit.output.c_str(), image.size());
+    const std::string dropped = droppedSummary(imported);
+    if (!dropped.empty()) std::fprintf(stderr, "zel: warning: %s: %s\n", kit.from.c_str(), dropped.c_str());
+    std::printf("%s: %zu pads from %s \"%s\", %zu bytes\n", kit.output.c_str(), imported.pads.size(),
+                imported.kind.c_str(), imported.title.c_str(), image.size());
 }
 
 // Argument errors in one line, like every other error.
@@ -122,6 +160,8 @@ int main(int argc, char** argv) {
 
     try {
         app.parse(argc, argv);
+        if (CLI::App* command = app.get_subcommand("kit"))
+            kit.importAsked = command->count("--velocity") + command->count("--preset") + command->count("--dry-run") > 0;
     } catch (const CLI::ParseError& error) {
         return usageError(app, error);
     }
