@@ -31,6 +31,8 @@ LV2_Worker_Status zelLv2::work(LV2_Worker_Respond_Function respond, LV2_Worker_R
     KitRequest request;
     std::memcpy(&request, data, sizeof request);
     if (!isWellFormed(request)) return LV2_WORKER_ERR_UNKNOWN;
+    // Buffers the audio thread has let go since the last edit go first.
+    core.collectGarbage();
     WorkDone done;
     std::string refused;
     switch (request.kind) {
