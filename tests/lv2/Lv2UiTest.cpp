@@ -216,6 +216,7 @@ public:
         const LilvUI* ui = lilv_uis_get(uis, lilv_uis_begin(uis));
         char* bundle = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_bundle_uri(ui)), nullptr);
         char* binary = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr);
+        lilv_uis_free(const_cast<LilvUIs*>(uis));
         instance = suil_instance_new(host, this, LV2_UI__X11UI, uris::kPlugin, uris::kUi, LV2_UI__X11UI, bundle,
                                      binary, features);
         lilv_free(bundle);
