@@ -2,6 +2,7 @@
 // the Cairo canvas into an image the size of the window, as the X11 window
 // draws its back buffer. A full paint draws the background and all 161
 // controls; the partial paint here is the common one, a note label flashing.
+// Full paints at 1, 2 and 3 times the size (the argument, in quarters).
 #include <benchmark/benchmark.h>
 
 #include <cairo.h>
@@ -19,6 +20,7 @@ VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, fl
 class NoWindow : public EditorWindow {
 public:
     void invalidate() override {}
+    void resize() override {}
     void showNameBox(int, int, int, int, const char*) override {}
     void parkNameBox() override {}
     void nameBoxText(char* text, int) override { text[0] = '\0'; }
@@ -28,8 +30,9 @@ public:
 
 class PaintedEditor {
 public:
-    PaintedEditor() : effect(createPlugin(hostCallback)) {
-        surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kEditorWidth, kEditorHeight);
+    explicit PaintedEditor(float scale = 1.0f) : effect(createPlugin(hostCallback)) {
+        editor().setScale(scale);
+        surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, editor().size().width, editor().size().height);
         cr = cairo_create(surface);
         editor().open(window);
     }
@@ -54,13 +57,13 @@ private:
 };
 
 void FullPaint(benchmark::State& state) {
-    PaintedEditor painted;
+    PaintedEditor painted(static_cast<float>(state.range(0)) / 4.0f);
     for (auto _ : state) {
         painted.editor().model().fullRedraw = 1;
         painted.paint();
     }
 }
-BENCHMARK(FullPaint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(FullPaint)->Arg(4)->Arg(8)->Arg(12)->Unit(benchmark::kMicrosecond);
 
 void NoteLabelFlash(benchmark::State& state) {
     PaintedEditor painted;

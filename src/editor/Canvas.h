@@ -18,10 +18,15 @@ public:
     // Boxes exclude their right and bottom edge, as in GDI: a box from
     // (0, 0) to (2, 2) covers four pixels.
 
-    // A box filled with brush and outlined with a 1-pixel pen.
-    virtual void rectangle(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) = 0;
+    // A box filled with brush and outlined inside its edge with a pen of
+    // width pixels.
+    virtual void rectangle(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush,
+                           int width) = 0;
+    // A box filled with one colour, outline and all.
+    virtual void fill(int left, int top, int right, int bottom, uint32_t colour) = 0;
     // The ellipse inside the box, filled and outlined the same way.
-    virtual void ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) = 0;
+    virtual void ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush,
+                         int width) = 0;
     // Straight lines from point to point, with a pen of width pixels; the last
     // point itself is not drawn.
     virtual void polyline(const Point* points, int count, uint32_t pen, int width) = 0;

@@ -15,11 +15,39 @@ void Editor::open(EditorWindow& shownIn) {
 }
 
 void Editor::close() {
+    letGo();
+    state.windowOpen = false;
+    window = nullptr;
+}
+
+bool Editor::setScale(float scale) {
+    if (!scales.fromHost(scale)) return false;
+    useChosenScale();
+    return true;
+}
+
+bool Editor::setDesktopScale(float scale) {
+    if (!scales.fromDesktop(scale)) return false;
+    useChosenScale();
+    return true;
+}
+
+void Editor::useChosenScale() {
+    const float chosen = scales.chosen();
+    if (chosen == state.scale) return;
+    // Where the pointer pressed and where the name box stands are pixels of
+    // the old scale.
+    if (window != nullptr) letGo();
+    state.scale = chosen;
+    if (window == nullptr) return;
+    state.fullRedraw += 1;
+    window->resize();
+}
+
+void Editor::letGo() {
     releaseFocus();
     endGesture();
     state.captured = nullptr;
-    state.windowOpen = false;
-    window = nullptr;
 }
 
 void Editor::readKit() {

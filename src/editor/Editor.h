@@ -34,6 +34,19 @@ public:
     void close();
     bool isOpen() const { return window != nullptr; }
 
+    // The scale the host asks for (VST 2.4's 'PreS' call, LV2's
+    // ui:scaleFactor) and the desktop's, which a window backend reads as it
+    // opens. The host's wins over the desktop's, whenever either comes; a
+    // value snapScale refuses changes nothing. Each answers whether it took
+    // the value. When the scale in use changes while the window is open, a
+    // name being typed is kept, a drag ends and the window takes the new
+    // size at once; telling the host of it (size()) is the caller's part.
+    // On the window's thread.
+    bool setScale(float scale);
+    bool setDesktopScale(float scale);
+    // The window's size in pixels at the scale in use.
+    PixelSize size() const { return windowSize(state); }
+
     void paint(Canvas& canvas);
     // Whether another thread asked for a repaint since the last call; the
     // window's timer or idle turns it into one.
@@ -81,10 +94,15 @@ private:
 
     // Reads every pad's view from the plug-in.
     void readKit();
+    // A name being typed reaches the pad, a drag ends.
+    void letGo();
+    // Draws at the scale the sources now choose.
+    void useChosenScale();
 
     EditorPort& port;
     EditorModel state;
     EditorWindow* window = nullptr;
+    ScaleSources scales;
     int32_t gestureParam = -1;  // the parameter a drag is changing, for the host
     int samplePad = 0;          // the pad an open-WAV dialog is choosing for
 };

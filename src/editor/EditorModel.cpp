@@ -1,16 +1,12 @@
 #include "editor/EditorModel.h"
 
-namespace {
-int scaled(int32_t units, float scale) {
-    const int pixels = static_cast<int>(static_cast<float>(units) * scale);
-    return pixels != 0 ? pixels : 1;
-}
-}  // namespace
+#include <algorithm>
 
 ControlBox boxOf(const EditorModel& model, const GuiControl& control) {
-    const float s = model.scale;
-    return {scaled(control.x, s), scaled(control.y, s), scaled(control.width, s),
-            scaled(control.height, s)};
+    const int left = pixelsOf(model, control.x), top = pixelsOf(model, control.y);
+    const int right = pixelsOf(model, control.x + control.width);
+    const int bottom = pixelsOf(model, control.y + control.height);
+    return {left, top, std::max(right - left, 1), std::max(bottom - top, 1)};
 }
 
 float valueOf(const EditorModel& model, const GuiControl& control) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "editor/EditorPort.h"
+#include "editor/EditorScale.h"
 #include "editor/GuiControl.h"
 #include "engine/KitLimits.h"
 #include "engine/NoteActivity.h"
@@ -30,7 +31,7 @@ struct EditorModel {
     uint32_t backColor = 0;
     int32_t width = kEditorWidth;  // unscaled size
     int32_t height = kEditorHeight;
-    float scale = 1.0f;
+    float scale = kSmallestScale;  // the one in use: see Editor::setScale
 
     // The value each parameter's controls show and edit; host threads write
     // it too.
@@ -63,8 +64,22 @@ struct EditorModel {
     GuiControl* focused = nullptr;
 };
 
+// A length of the layout in window pixels.
+inline int pixelsOf(const EditorModel& model, int32_t units) { return scaledLength(units, model.scale); }
+
+struct PixelSize {
+    int width, height;
+    bool operator==(const PixelSize& other) const { return width == other.width && height == other.height; }
+    bool operator!=(const PixelSize& other) const { return !(*this == other); }
+};
+// The editor's size in window pixels.
+inline PixelSize windowSize(const EditorModel& model) {
+    return {pixelsOf(model, model.width), pixelsOf(model, model.height)};
+}
+
 // A control's rectangle in window pixels: left, top, width and height, each
-// at least 1.
+// at least 1. Its edges are the layout's edges scaled, so controls that meet
+// in the layout meet on the screen.
 struct ControlBox {
     int left, top, width, height;
     bool contains(int x, int y) const {
@@ -75,7 +90,7 @@ ControlBox boxOf(const EditorModel& model, const GuiControl& control);
 
 // The length of a slider's handle along its track, in window pixels: where
 // the painter draws it and where a press or a drag finds it.
-inline int sliderHandleSize(const EditorModel& model) { return static_cast<int>(model.scale * 16.0f); }
+inline int sliderHandleSize(const EditorModel& model) { return pixelsOf(model, 16); }
 
 // Whether the control is bound to one of the 240 parameters.
 inline bool boundToParameter(const GuiControl& control) {

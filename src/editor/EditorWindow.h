@@ -11,6 +11,9 @@ public:
 
     // A repaint soon; the paint then draws what is pending.
     virtual void invalidate() = 0;
+    // The editor's size changed (its scale): the window and its back buffer
+    // take the new size, and a full paint follows.
+    virtual void resize() = 0;
 
     // The rename box: shown over a control's box holding the text, parked
     // out of sight, and what the user typed (at most size - 1 characters).

@@ -114,8 +114,7 @@ bool Editor::press(int x, int y, MouseButton button) {
                 static_cast<float>(box.height - handle);
             break;
         case NameBox:
-            if (window != nullptr)
-                window->showNameBox(hit->x, hit->y, hit->width, hit->height, hit->text);
+            if (window != nullptr) window->showNameBox(box.left, box.top, box.width, box.height, hit->text);
             break;
         default:
             return false;  // knobs move by dragging; labels and bars only report
@@ -147,7 +146,8 @@ bool Editor::move(int x, int y, bool shift) {
             // Up and right increase; the larger of the two movements counts.
             const int dx = x - state.lastMouseX, dy = state.lastMouseY - y;
             const int step = std::abs(dx) < std::abs(dy) ? dy : dx;
-            const float travel = control->span != 0 ? static_cast<float>(control->span)
+            // The travel grows with the knob, as every other length does.
+            const float travel = control->span != 0 ? static_cast<float>(pixelsOf(state, control->span))
                                                     : static_cast<float>(3 * box.width);
             v += static_cast<float>(step) * f / travel;
             break;

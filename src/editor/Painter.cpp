@@ -10,15 +10,19 @@ constexpr uint32_t kTrackColour = rgb(85, 85, 85);
 constexpr uint32_t kFocusPen = rgb(153, 153, 255);
 constexpr uint32_t kFocusBrush = rgb(204, 204, 204);
 
+// Every length below is in window pixels: the controls' boxes come scaled,
+// and each length of the look itself (a line's width, an inset) is its
+// length at scale 1 through px.
 struct Context {
     const EditorModel& model;
     Canvas& canvas;
     uint32_t border() const { return model.borderColor; }
+    int px(int32_t units) const { return pixelsOf(model, units); }
+    int line() const { return px(1); }  // the width of the looks' lines
 };
 
 int fontHeightOf(const EditorModel& model, const GuiControl& control) {
-    // Taken as an 8-bit value, as the font height always was.
-    const int height = static_cast<uint8_t>(static_cast<int>(control.fontSize * model.scale));
+    const int height = pixelsOf(model, control.fontSize);
     return height != 0 ? height : 1;
 }
 
@@ -28,13 +32,16 @@ void line(Canvas& canvas, Point from, Point to, uint32_t pen, int width = 1) {
 }
 
 // A raised box: the face a little lighter, a shadow along the bottom and the
-// right, a highlight along the left and the top.
+// right inside the outline, a highlight along the left inside the outline
+// and over the outline's top.
 void drawBevelBox(const Context& c, int left, int top, int right, int bottom, uint32_t colour) {
-    c.canvas.rectangle(left, top, right, bottom, c.border(), shade(colour, 1.1f));
-    const Point shadow[3] = {{left + 1, bottom - 2}, {right - 2, bottom - 2}, {right - 2, top}};
-    c.canvas.polyline(shadow, 3, shade(colour, 0.8f), 1);
-    const Point highlight[3] = {{left + 1, bottom - 3}, {left + 1, top}, {right - 2, top}};
-    c.canvas.polyline(highlight, 3, shade(colour, 1.3f), 1);
+    const int w = c.line();
+    c.canvas.rectangle(left, top, right, bottom, c.border(), shade(colour, 1.1f), w);
+    const uint32_t shadow = shade(colour, 0.8f), highlight = shade(colour, 1.3f);
+    c.canvas.fill(left + w, bottom - 2 * w, right - 2 * w, bottom - w, shadow);
+    c.canvas.fill(right - 2 * w, top + w, right - w, bottom - w, shadow);
+    c.canvas.fill(left + w, top + w, left + 2 * w, bottom - 2 * w, highlight);
+    c.canvas.fill(left + w, top, right - 2 * w, top + w, highlight);
 }
 
 // A raised disc: lit from the upper right over the top, shaded from the
@@ -47,11 +54,12 @@ void drawBevelDisc(const Context& c, int left, int top, int right, int bottom, u
         return Point{static_cast<int>(static_cast<float>(cx) + d * dx),
                      static_cast<int>(static_cast<float>(cy) + d * dy)};
     };
-    c.canvas.ellipse(left, top, right, bottom, c.border(), colour);
-    c.canvas.arc(left + 1, top + 1, right - 1, bottom - 1, at(0.70710677f, -0.70710677f),
-                 at(-0.9659258f, 0.25881907f), shade(colour, 1.3f), 1);
-    c.canvas.arc(left + 1, top + 1, right - 1, bottom - 1, at(-0.7071068f, 0.7071067f),
-                 at(0.9659258f, -0.25881904f), shade(colour, 0.8f), 1);
+    const int w = c.line();
+    c.canvas.ellipse(left, top, right, bottom, c.border(), colour, w);
+    c.canvas.arc(left + w, top + w, right - w, bottom - w, at(0.70710677f, -0.70710677f),
+                 at(-0.9659258f, 0.25881907f), shade(colour, 1.3f), w);
+    c.canvas.arc(left + w, top + w, right - w, bottom - w, at(-0.7071068f, 0.7071067f),
+                 at(0.9659258f, -0.25881904f), shade(colour, 0.8f), w);
 }
 
 // The parameter's display text, centred, when the control shows one.
@@ -76,7 +84,8 @@ void paintButton(const Context& c, const GuiControl& control, const ControlBox& 
 }
 
 void paintHSlider(const Context& c, const GuiControl& control, const ControlBox& b) {
-    c.canvas.rectangle(b.left, b.top, b.left + b.width, b.top + b.height, c.border(), control.faceColor);
+    c.canvas.rectangle(b.left, b.top, b.left + b.width, b.top + b.height, c.border(), control.faceColor,
+                       c.line());
     const int size = sliderHandleSize(c.model);
     const float v = valueOf(c.model, control);
     const int x = static_cast<int>(static_cast<float>(b.width - size) * v + static_cast<float>(b.left));
@@ -84,7 +93,8 @@ void paintHSlider(const Context& c, const GuiControl& control, const ControlBox&
 }
 
 void paintVSlider(const Context& c, const GuiControl& control, const ControlBox& b) {
-    c.canvas.rectangle(b.left, b.top, b.left + b.width, b.top + b.height, c.border(), control.faceColor);
+    c.canvas.rectangle(b.left, b.top, b.left + b.width, b.top + b.height, c.border(), control.faceColor,
+                       c.line());
     const int size = sliderHandleSize(c.model);
     const float v = valueOf(c.model, control);
     const int y =
@@ -99,8 +109,9 @@ void paintKnob(const Context& c, const GuiControl& control, const ControlBox& b)
     const int half = b.width / 2;
     const int cx = b.left + half, cy = b.top + half;
     const float r = static_cast<float>(b.width);
-    const int pen = std::max(3, static_cast<int>(r * 0.12f));
-    const int inset = pen / 2 + 1;
+    // The pen is 0.12 of the knob's width in the layout, scaled as a length.
+    const int pen = c.px(std::max(3, static_cast<int>(static_cast<float>(control.width) * 0.12f)));
+    const int inset = pen / 2 + c.line();
     const int boxLeft = b.left + inset, boxTop = b.top + inset;
     const int boxRight = b.left + b.width - inset, boxBottom = b.top + b.height - inset;
     auto at = [&](double dx, double dy) {
@@ -133,7 +144,8 @@ void paintKnob(const Context& c, const GuiControl& control, const ControlBox& b)
 }
 
 void paintLabel(const Context& c, const GuiControl& control, const ControlBox& b) {
-    c.canvas.rectangle(b.left, b.top, b.left + b.width, b.top + b.height, c.border(), control.faceColor);
+    c.canvas.rectangle(b.left, b.top, b.left + b.width, b.top + b.height, c.border(), control.faceColor,
+                       c.line());
     if (control.text != nullptr)
         drawOwnText(c, control, b);
     else
@@ -143,13 +155,13 @@ void paintLabel(const Context& c, const GuiControl& control, const ControlBox& b
 void paintNameBox(const Context& c, const GuiControl& control, const ControlBox& b) {
     const bool focused = c.model.focused == &control;
     c.canvas.rectangle(b.left, b.top, b.left + b.width, b.top + b.height,
-                       focused ? kFocusPen : c.border(), focused ? kFocusBrush : control.faceColor);
+                       focused ? kFocusPen : c.border(), focused ? kFocusBrush : control.faceColor, c.line());
     drawOwnText(c, control, b);
 }
 
 void paintBar(const Context& c, const GuiControl& control, const ControlBox& b) {
     c.canvas.rectangle(b.left, b.top, b.left + b.width, b.top + b.height, control.faceColor,
-                       control.inkColor);
+                       control.inkColor, c.line());
 }
 
 void fullPaint(EditorModel& model, Canvas& canvas) {
@@ -157,8 +169,8 @@ void fullPaint(EditorModel& model, Canvas& canvas) {
     for (int index = 0; index < kParamCount; ++index)
         model.paramValues[index] =
             describePadSetting(model.pads[index / kParamsPerPad].settings, index % kParamsPerPad, text);
-    canvas.rectangle(0, 0, static_cast<int>(model.width * model.scale),
-                     static_cast<int>(model.height * model.scale), model.borderColor, model.backColor);
+    const PixelSize size = windowSize(model);
+    canvas.rectangle(0, 0, size.width, size.height, model.borderColor, model.backColor, pixelsOf(model, 1));
     for (GuiControl* control = model.head; control != nullptr; control = control->next) {
         if (control->kind < 0) continue;
         paintControl(model, canvas, *control);
@@ -167,13 +179,10 @@ void fullPaint(EditorModel& model, Canvas& canvas) {
 }
 
 void partialPaint(EditorModel& model, Canvas& canvas) {
-    const float s = model.scale;
     for (GuiControl* control = model.head; control != nullptr; control = control->next) {
         if (control->kind < 0 || control->dirty.load() == 0) continue;
-        canvas.rectangle(static_cast<int>(control->x * s), static_cast<int>(control->y * s),
-                         static_cast<int>((control->x + control->width) * s),
-                         static_cast<int>((control->y + control->height) * s), model.backColor,
-                         model.backColor);
+        const ControlBox b = boxOf(model, *control);
+        canvas.fill(b.left, b.top, b.left + b.width, b.top + b.height, model.backColor);
         paintControl(model, canvas, *control);
         control->dirty = 0;
     }

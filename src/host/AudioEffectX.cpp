@@ -1,5 +1,10 @@
 #include "host/AudioEffectX.h"
 
+bool AudioEffectX::sizeWindow(VstInt32 width, VstInt32 height) {
+    if (audioMaster == nullptr) return false;
+    return audioMaster(&cEffect, audioMasterSizeWindow, width, height, nullptr, 0.0f) != 0;
+}
+
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                    float opt) {
     char* text = static_cast<char*>(ptr);
@@ -35,6 +40,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             return 0;
         case effSetTotalSampleToProcess:
             return value;
+        case effVendorSpecific:
+            return vendorSpecific(index, value, ptr, opt);
         default:
             return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
     }

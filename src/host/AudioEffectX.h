@@ -17,4 +17,11 @@ public:
     virtual bool getProductString(char* text) { *text = '\0'; return false; }
     virtual VstInt32 getVendorVersion() { return 0; }
     virtual VstInt32 canDo(const char* text) { (void)text; return -1; }
+    virtual VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+        (void)index, (void)value, (void)ptr, (void)opt;
+        return 0;
+    }
+
+    // Asks the host to give the editor this size; whether it did.
+    bool sizeWindow(VstInt32 width, VstInt32 height);
 };

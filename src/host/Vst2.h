@@ -89,6 +89,7 @@ enum AudioMasterOpcodes : VstInt32 {
     audioMasterVersion = 1,
     audioMasterCurrentId = 2,
     audioMasterIdle = 3,
+    audioMasterSizeWindow = 15,  // the editor's new size: index the width, value the height
     audioMasterBeginEdit = 43,  // a gesture on a parameter starts (the user grabbed a control)
     audioMasterEndEdit = 44,    // and ends
 };
@@ -181,6 +182,11 @@ enum VstPlugCategory : VstInt32 {
     kPlugCategEffect = 1,
     kPlugCategSynth = 2,
 };
+
+// effVendorSpecific as hosts send their screen's scale for the editor:
+// index 'PreS', value 'AeCs', the scale in opt.
+const VstInt32 kScaleRequestIndex = 0x50726553;   // 'PreS'
+const VstIntPtr kScaleRequestValue = 0x41654373;  // 'AeCs'
 
 const VstInt32 kVstVersion = 2400;
 const VstIntPtr kEffectIdentifier = 0x4E764566;  // 'NvEf'

@@ -28,7 +28,7 @@ zelVst::zelVst(audioMasterCallback audioMaster)
     declareIdentity();
     refreshParameterValues();
     if (identity::kCapabilities & identity::kHasEditor) {
-        editor = new (std::nothrow) zelGui(editorCore);
+        editor = new (std::nothrow) zelGui(editorCore, *this);
         if (editor == nullptr) return;
         cEffect.flags |= effFlagsHasEditor;
     }
@@ -169,6 +169,13 @@ bool zelVst::getProductString(char* text) {
 }
 
 VstInt32 zelVst::getVendorVersion() { return identity::kVendorVersion; }
+
+// The one vendor call taken: the host's scale for the editor.
+VstIntPtr zelVst::vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    (void)ptr;
+    if (index != kScaleRequestIndex || value != kScaleRequestValue || editor == nullptr) return 0;
+    return static_cast<zelGui*>(editor)->setScale(opt) ? 1 : 0;
+}
 
 VstInt32 zelVst::canDo(const char* text) {
     const uint32_t can = identity::kCapabilities;

@@ -42,6 +42,7 @@ public:
     bool getProductString(char* text) override;
     VstInt32 getVendorVersion() override;
     VstInt32 canDo(const char* text) override;
+    VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
 
     // The core, for the kit edits no host call makes (the tools) and for
     // reading what no call tells (tests).

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -316,6 +317,41 @@ TEST_F(Plugin, TotalSampleToProcessIsEchoed) {
     for (VstIntPtr value : {VstIntPtr(0), VstIntPtr(1), VstIntPtr(512), VstIntPtr(123456789),
                             VstIntPtr(-5), VstIntPtr(INT64_MAX)})
         EXPECT_EQ(effect->dispatch(effSetTotalSampleToProcess, 0, value), value);
+}
+
+// The host's screen scale for the editor (effVendorSpecific, index 'PreS',
+// value 'AeCs', the scale in opt): effEditGetRect reports the size at the
+// nearest quarter step, rounded half up, before any editor opens. What
+// cannot be a scale, and other vendors' calls, change nothing.
+TEST_F(Plugin, TheHostsScaleSizesTheEditor) {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        VstInt32 index;
+        VstIntPtr value;
+        float scale;
+        VstIntPtr answer;
+        int width, height;
+    };
+    const VstInt32 pres = kScaleRequestIndex;
+    const VstIntPtr aecs = kScaleRequestValue;
+    const Case cases[] = {
+        {pres, aecs, 2.0f, 1, 2048, 1198}, {pres, aecs, 1.5f, 1, 1536, 899},
+        {pres, aecs, nan, 0, 1536, 899},   {pres, aecs, -2.0f, 0, 1536, 899},
+        {pres, aecs, 0.0f, 0, 1536, 899},  {pres, aecs, 1e30f, 0, 1536, 899},
+        {pres, aecs, inf, 0, 1536, 899},   {pres, 0, 2.0f, 0, 1536, 899},
+        {1, aecs, 2.0f, 0, 1536, 899},     {pres, aecs, 1.3f, 1, 1280, 749},
+        {pres, aecs, 3.0f, 1, 3072, 1797}, {pres, aecs, 1.0f, 1, 1024, 599},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("index " + std::to_string(c.index) + ", value " + std::to_string(c.value) + ", scale " +
+                     std::to_string(c.scale));
+        EXPECT_EQ(effect->dispatch(effVendorSpecific, c.index, c.value, nullptr, c.scale), c.answer);
+        ERect* rect = nullptr;
+        ASSERT_EQ(effect->dispatch(effEditGetRect, 0, 0, &rect), 1);
+        ASSERT_NE(rect, nullptr);
+        EXPECT_EQ(rect->right - rect->left, c.width);
+        EXPECT_EQ(rect->bottom - rect->top, c.height);
+    }
 }
 
 TEST_F(Plugin, OtherOpcodesAnswerZeroAndTouchNothing) {

@@ -135,6 +135,7 @@ struct HostCall {
     AEffect* effect;
     VstInt32 opcode;
     VstInt32 index;
+    VstIntPtr value;
     float opt;
     float seen;  // getParameter(index) from inside the callback, for automation
 };
@@ -145,10 +146,10 @@ struct HostLog {
 };
 HostLog hostLog;
 
-VstIntPtr recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
+VstIntPtr recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
                         float opt) {
     if (opcode == audioMasterVersion) return kVstVersion;
-    HostCall call{effect, opcode, index, opt, -1.0f};
+    HostCall call{effect, opcode, index, value, opt, -1.0f};
     if (opcode == audioMasterAutomate && effect != nullptr) {
         // What the host's own view of the parameter shows while it is told.
         call.seen = effect->getParameter(effect, index);
@@ -235,9 +236,13 @@ void pump(DWORD milliseconds) {
 // The window class of the test's host windows.
 const char kHostClass[] = "zel001 editor test host";
 
+// A corner of the screen, away from every editor window: a window mapped
+// under the pointer would get a real mouse move.
+void parkCursor() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1); }
+
 class HostWindow {
 public:
-    HostWindow(int x, int y) {
+    HostWindow(int x, int y, int width = kWidth, int height = kHeight) {
         static bool registered = false;
         if (!registered) {
             WNDCLASSA windowClass{};
@@ -248,12 +253,19 @@ public:
             windowClass.lpszClassName = kHostClass;
             registered = RegisterClassA(&windowClass) != 0;
         }
-        const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-        RECT frame{0, 0, kWidth, kHeight};
-        AdjustWindowRect(&frame, style, FALSE);
-        handle = CreateWindowA(kHostClass, "zel001 editor test", style | WS_VISIBLE, x, y,
+        RECT frame{0, 0, width, height};
+        AdjustWindowRect(&frame, kStyle, FALSE);
+        handle = CreateWindowA(kHostClass, "zel001 editor test", kStyle | WS_VISIBLE, x, y,
                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
+        pump(20);
+    }
+    // As a host answers audioMasterSizeWindow: its client area the new size.
+    void resize(int width, int height) {
+        RECT frame{0, 0, width, height};
+        AdjustWindowRect(&frame, kStyle, FALSE);
+        SetWindowPos(handle, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOMOVE | SWP_NOZORDER);
         pump(20);
     }
     ~HostWindow() {
@@ -282,6 +294,9 @@ public:
     }
 
     HWND handle = nullptr;
+
+private:
+    static constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 };
 
 HMODULE pluginModule() { return GetModuleHandleA("zel001_x64.dll"); }
@@ -366,7 +381,7 @@ void dropFiles(HWND editor, const std::vector<std::string>& paths, Point where) 
     }
     GlobalUnlock(block);
     SendMessageA(editor, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
-    SetCursorPos(1279, 1023);
+    parkCursor();
 }
 
 // --- Modal dialogs, answered from a thread timer that their modal loop runs --
@@ -571,8 +586,7 @@ protected:
         const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
         testName = info->name();
         watchdog.arm(testName, 60);
-        // A window mapped under the pointer would get a real mouse move.
-        SetCursorPos(1279, 1023);
+        parkCursor();
         setShift(false);
         hostLog = HostLog{};
         folder = freshFolder(testName);
@@ -1301,6 +1315,89 @@ TEST_F(EditorTest, KeysAreLeftToTheHost) {
     EXPECT_TRUE(visibleDialogs().empty());
     EXPECT_TRUE(chunk() == before);
     EXPECT_TRUE(callsFor(effect->record()).empty());
+}
+
+// --- Other scales ------------------------------------------------------------
+
+VstIntPtr sendScale(vsthost::Effect& instance, float scale) {
+    return instance.dispatch(effVendorSpecific, kScaleRequestIndex, kScaleRequestValue, nullptr, scale);
+}
+
+// A place of the layout at the scale.
+Point scaled(Point p, double scale) { return {int(p.x * scale), int(p.y * scale)}; }
+
+// The host's size requests since the log was cleared, as "width x height".
+std::vector<std::string> sizeRequests(AEffect* effect) {
+    std::vector<std::string> requests;
+    for (const HostCall& call : callsFor(effect))
+        if (call.opcode == audioMasterSizeWindow)
+            requests.push_back(std::to_string(call.index) + " x " + std::to_string(call.value));
+    return requests;
+}
+
+std::string clientSize(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return std::to_string(client.right) + " x " + std::to_string(client.bottom);
+}
+
+// Told by the host before it opens the editor: the editor opens and paints
+// at twice the size, and the mouse, drops and the name box find each control
+// at its place there.
+TEST_F(EditorTest, AtTwiceTheSizeTheMouseDropsAndTheNameBoxFindTheScaledControls) {
+    ASSERT_TRUE(writeFile(file("hit.wav"), wavFile(3000, 330.0)));
+    ASSERT_EQ(sendScale(*effect, 2.0f), 1);
+    host = std::make_unique<HostWindow>(10, 10, 2048, 1198);
+    HWND editor = openEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(clientSize(editor), "2048 x 1198");
+    EXPECT_TRUE(sizeRequests(effect->record()).empty()) << "the host knew the size";
+    last = vsthost::captureWindow(editor, 2048, 1198);
+    const Point name1 = scaled({columnX(1) + 3, kNameRow + 3}, 2), disc = scaled(discPoint(columnX(9), kPanRow), 2);
+    EXPECT_COLOUR(last, name1.x, name1.y, kIdleLabel);
+    EXPECT_COLOUR(last, disc.x, disc.y, kPanFace);
+    EXPECT_COLOUR(last, 1, 1, kBorder) << "a line of 1 is 2 pixels wide";
+
+    // 100 pixels up from pad 2's pan knob: a quarter of its 400 pixels of travel.
+    drag(editor, scaled(knobMiddle(columnX(2), kPanRow), 2), 0, -20, 5);
+    EXPECT_NEAR(effect->getParameter(2 * kParamsPerPad + kPan), 0.75f, 1e-6f);
+    dropFiles(editor, {file("hit.wav")}, scaled(kFileLabel, 2));
+    EXPECT_EQ(patchbytes::readPad(chunk(), 0).fileName, "hit.wav");
+
+    click(editor, scaled(kNameBox, 2));
+    HWND edit = FindWindowExA(editor, nullptr, "Edit", nullptr);
+    ASSERT_NE(edit, nullptr);
+    RECT box{};
+    GetWindowRect(edit, &box);
+    MapWindowPoints(nullptr, editor, reinterpret_cast<POINT*>(&box), 2);
+    EXPECT_EQ(box.left, 128);
+    EXPECT_EQ(box.top, 1016);
+    EXPECT_EQ(box.right, 128 + 112);
+    EXPECT_EQ(box.bottom, 1016 + 56);
+    LOGFONTA font{}, system{};
+    ASSERT_NE(GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(edit, WM_GETFONT, 0, 0)), sizeof font, &font), 0);
+    GetObjectA(GetStockObject(SYSTEM_FONT), sizeof system, &system);
+    EXPECT_EQ(font.lfHeight, 2 * system.lfHeight) << "the system's font at twice its size";
+}
+
+// Told while the editor is open: the window takes the size at once and asks
+// the host for it; back at 1 every pixel is as it was.
+TEST_F(EditorTest, AScaleWhileOpenResizesTheEditorAndAsksTheHost) {
+    HWND editor = openEditor();
+    ASSERT_NE(editor, nullptr);
+    const Picture atOne = capture(editor);
+    hostLog.calls.clear();
+    ASSERT_EQ(sendScale(*effect, 1.5f), 1);
+    EXPECT_EQ(sizeRequests(effect->record()), std::vector<std::string>{"1536 x 899"});
+    EXPECT_EQ(clientSize(editor), "1536 x 899");
+    host->resize(1536, 899);
+    EXPECT_COLOUR(vsthost::captureWindow(editor, 1536, 899), 1535, 898, kBorder) << "the outline's far corner";
+
+    hostLog.calls.clear();
+    ASSERT_EQ(sendScale(*effect, 1.0f), 1);
+    EXPECT_EQ(sizeRequests(effect->record()), std::vector<std::string>{"1024 x 599"});
+    host->resize(kWidth, kHeight);
+    EXPECT_TRUE(sameBox(atOne, capture(editor), 0, 0, kWidth, kHeight)) << "every pixel as before";
 }
 
 // --- Two instances -----------------------------------------------------------

@@ -50,6 +50,11 @@ if(NOT count EQUAL 240)
 endif()
 expect("${out}" " 17 +Volume +\\[%\\] +200 +1\\.000000\n")
 expect("${out}" "239 +Pitch-X +\\[%\\] +0 +0\\.500000\n")
+# The host's screen scale, as the plug-in answers it.
+vsthost(TRUE run "${PLUGIN}" --scale 1.5)
+expect("${out}" "scale 1\\.5: 1\n")
+vsthost(TRUE run "${PLUGIN}" --scale -2)
+expect("${out}" "scale -2: 0\n")
 endif()
 
 # A render: a 16-channel float WAV of the requested length. No samples are

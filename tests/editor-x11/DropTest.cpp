@@ -119,5 +119,23 @@ TEST_F(Drops, ADropThatNamesNoLocalFileLoadsNothing) {
     EXPECT_TRUE(getChunk(*effect) == before);
 }
 
+// At twice the size the file label takes the drop where it is now; where
+// it was at 1 lies the volume slider, which takes none.
+TEST_F(Drops, AtTwiceTheSizeADropOnTheScaledFileLabelLoads) {
+    TempDir dir;
+    writeWav(dir / "hat.wav", noise(3000, 5));
+    openEditorAt(2.0f);
+    DragSource source(editor().display(), editor().editorWindow(), fileUri(dir / "hat.wav") + "\r\n");
+    editor().setService([&] { source.service(); });
+    dragTo(source, kFileLabel, true);
+    EXPECT_FALSE(source.answers.accepted);
+    EXPECT_EQ(padOf(*effect, 0).fileName, "");
+    dragTo(source, scaled(kFileLabel, 2), true);
+    EXPECT_TRUE(source.answers.accepted);
+    EXPECT_TRUE(source.answers.succeeded);
+    EXPECT_TRUE(editor().idleUntil([&] { return padOf(*effect, 0).fileName == "hat.wav"; }))
+        << padOf(*effect, 0).fileName;
+}
+
 }  // namespace
 }  // namespace x11test

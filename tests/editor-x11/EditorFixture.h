@@ -51,6 +51,9 @@ constexpr Spot kBanner{130, 510};
 constexpr Rgb kBannerFace{255, 255, 204};
 constexpr Spot kLoadButton{32, 46};
 
+// A place of the layout in the editor at another scale.
+inline Spot scaled(Spot spot, double scale) { return {int(spot.x * scale), int(spot.y * scale)}; }
+
 // Parameter indices: 15 a pad.
 constexpr int param(int pad, int number) { return 15 * pad + number; }
 constexpr int kPan = 3, kNote = 11;
@@ -71,11 +74,21 @@ protected:
     }
 
     // Opens the editor and waits for its first paint.
-    void openEditor() {
+    void openEditor(double scale = 1.0) {
         session = std::make_unique<EditorSession>(*effect, *host);
         ASSERT_TRUE(session->opened()) << "effEditOpen made no window in the host's";
-        ASSERT_TRUE(session->idleUntilPixel(kEmpty.x, kEmpty.y, kBackground))
-            << "never painted: " << session->pixel(kEmpty.x, kEmpty.y);
+        const Spot empty = scaled(kEmpty, scale);
+        ASSERT_TRUE(session->idleUntilPixel(empty.x, empty.y, kBackground))
+            << "never painted: " << session->pixel(empty.x, empty.y);
+    }
+    // Tells the plug-in the host's scale first, and opens the editor in a
+    // host window of the size it then reports, high on the screen.
+    void openEditorAt(float scale) {
+        ASSERT_EQ(effect->dispatch(effVendorSpecific, kScaleRequestIndex, kScaleRequestValue, nullptr, scale), 1);
+        ERect* rect = nullptr;
+        ASSERT_EQ(effect->dispatch(effEditGetRect, 0, 0, &rect), 1);
+        host = std::make_unique<HostWindow>(10, 10, false, rect->right, rect->bottom);
+        openEditor(scale);
     }
 
     EditorSession& editor() { return *session; }

@@ -23,9 +23,9 @@ namespace {
 
 std::vector<HostCall> calls;
 
-VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
+VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt) {
     if (opcode == audioMasterVersion) return kVstVersion;
-    calls.push_back({opcode, index, opt});
+    calls.push_back({opcode, index, value, opt});
     return 0;
 }
 
@@ -169,7 +169,7 @@ std::set<std::string> openSockets(const std::string& process) {
 
 // --- The host window -----------------------------------------------------------
 
-HostWindow::HostWindow(int x, int y, bool deep) {
+HostWindow::HostWindow(int x, int y, bool deep, int width, int height) {
     dpy = XOpenDisplay(nullptr);
     if (dpy == nullptr) throw std::runtime_error("no X display (these tests run under Xvfb)");
     XSetErrorHandler(noteXError);
@@ -183,11 +183,11 @@ HostWindow::HostWindow(int x, int y, bool deep) {
         attributes.colormap = colormap;
         attributes.background_pixel = 0xFFFFFFFF;
         attributes.border_pixel = 0;
-        win = XCreateWindow(dpy, RootWindow(dpy, screen), x, y, kEditorWidth, kEditorHeight, 0, 32,
+        win = XCreateWindow(dpy, RootWindow(dpy, screen), x, y, unsigned(width), unsigned(height), 0, 32,
                             InputOutput, deepVisual.visual, CWColormap | CWBackPixel | CWBorderPixel,
                             &attributes);
     } else {
-        win = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), x, y, kEditorWidth, kEditorHeight, 0,
+        win = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), x, y, unsigned(width), unsigned(height), 0,
                                   BlackPixel(dpy, screen), WhitePixel(dpy, screen));
     }
     XStoreName(dpy, win, "zel001 editor test host");
@@ -213,6 +213,11 @@ std::vector<Window> HostWindow::children() const {
         found.assign(list, list + count);
     if (list != nullptr) XFree(list);
     return found;
+}
+
+void HostWindow::resize(int width, int height) {
+    XResizeWindow(dpy, win, unsigned(width), unsigned(height));
+    XSync(dpy, False);
 }
 
 void HostWindow::destroy() {

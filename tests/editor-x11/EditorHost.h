@@ -34,7 +34,7 @@ constexpr auto kIdlePeriod = std::chrono::milliseconds(20);
 // within a few idles.
 constexpr auto kPatience = std::chrono::seconds(5);
 
-constexpr VstInt32 kAutomate = 0, kBeginEdit = 43, kEndEdit = 44;
+constexpr VstInt32 kAutomate = 0, kSizeWindow = 15, kBeginEdit = 43, kEndEdit = 44;
 
 struct Rgb {
     int r, g, b;
@@ -46,6 +46,7 @@ std::ostream& operator<<(std::ostream& out, const Rgb& colour);
 // The calls the plug-in made to the host callback, except audioMasterVersion.
 struct HostCall {
     VstInt32 opcode, index;
+    VstIntPtr value;
     float opt;
 };
 std::vector<HostCall>& hostCalls();
@@ -87,7 +88,8 @@ public:
     // Low enough on the screen by default that a drag 200 pixels up from a
     // knob stays on it. With deep, the window has a 32-bit visual with alpha
     // rather than the screen's default, as compositing toolkits make them.
-    explicit HostWindow(int x = 100, int y = 300, bool deep = false);
+    explicit HostWindow(int x = 100, int y = 300, bool deep = false, int width = kEditorWidth,
+                        int height = kEditorHeight);
     ~HostWindow();
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
@@ -96,6 +98,8 @@ public:
     Window window() const { return win; }
     void* handle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(win)); }
     std::vector<Window> children() const;
+    // As a host answers audioMasterSizeWindow.
+    void resize(int width, int height);
     // The window vanishes under the editor, as when a host tears its
     // window down before effEditClose.
     void destroy();

@@ -206,5 +206,27 @@ TEST_F(Input, SecondPressOfADoubleClickIsNotHandled) {
     EXPECT_LT(effect->getParameter(volume), afterDoubleClick);
 }
 
+// At twice the size: a drag from where a knob is now moves that knob, a
+// quarter of the way for 100 of its 400 pixels of travel, and the rename
+// field covers the name box where it is now (128..240 x 1016..1072).
+TEST_F(Input, AtTwiceTheSizeTheScaledKnobDragsAndTheFieldCoversTheScaledNameBox) {
+    const int pan = param(1, kPan);
+    effect->setParameter(pan, 0.0f);
+    openEditorAt(2.0f);
+    const Spot knob = scaled(panKnob(1), 2);
+    editor().drag(knob.x, knob.y, 0, -100, 10);
+    EXPECT_TRUE(editor().idleUntil([&] { return std::fabs(effect->getParameter(pan) - 0.25f) < 1e-5f; }))
+        << effect->getParameter(pan);
+
+    const Spot box = scaled(kNameBox, 2), face = scaled(kNameBoxFace, 2);
+    editor().click(box.x, box.y);
+    ASSERT_TRUE(editor().idleUntilPixel(face.x, face.y, kFieldFace)) << at(face);
+    const Rgb fieldBorder{255, 153, 153};
+    EXPECT_EQ(at({129, 1017}), fieldBorder) << "a line of 1 is 2 pixels wide";
+    EXPECT_EQ(at({239, 1071}), fieldBorder);
+    EXPECT_EQ(at({126, 1040}), kBackground);
+    EXPECT_EQ(at({241, 1040}), kBackground);
+}
+
 }  // namespace
 }  // namespace x11test

@@ -1,5 +1,6 @@
 // The editor's window through the host's edit opcodes: where it opens, its
 // size, what closing leaves behind, and a plug-in without a display.
+#include <X11/Xatom.h>
 #include <stdlib.h>
 
 #include <string>
@@ -92,6 +93,48 @@ TEST_F(Lifecycle, IdleAfterCloseDoesNothing) {
     }
     effect->dispatch(effEditClose);  // closing twice is harmless
     EXPECT_TRUE(host->children().empty());
+}
+
+// The server's resource database as xrdb leaves it, while the holder lives.
+struct ServerResources {
+    ServerResources(Display* dpy, const std::string& text) : dpy(dpy) {
+        XChangeProperty(dpy, DefaultRootWindow(dpy), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(text.data()), int(text.size()));
+        XSync(dpy, False);
+    }
+    ~ServerResources() {
+        XDeleteProperty(dpy, DefaultRootWindow(dpy), XA_RESOURCE_MANAGER);
+        XSync(dpy, False);
+    }
+    Display* dpy;
+};
+
+// The host's size requests since its calls were cleared, as "width x height".
+std::vector<std::string> sizeRequests() {
+    std::vector<std::string> found;
+    for (const HostCall& call : hostCalls())
+        if (call.opcode == kSizeWindow) found.push_back(std::to_string(call.index) + " x " + std::to_string(call.value));
+    return found;
+}
+
+// The desktop's scale: Xft.dpi, 96 being 1. At 144 the editor opens at 1.5
+// and asks the host for that size; a scale the host tells it then wins.
+TEST_F(Lifecycle, AnXftDpiOf144OpensTheEditorAtOneAndAHalf) {
+    ServerResources resources(host->display(), "Xft.antialias:\t1\nXft.dpi:\t144\nXft.rgba:\trgb\n");
+    openEditor(1.5);
+    EXPECT_EQ(sizeRequests(), std::vector<std::string>{"1536 x 899"});
+    XWindowAttributes attributes;
+    ASSERT_NE(XGetWindowAttributes(host->display(), editor().editorWindow(), &attributes), 0);
+    EXPECT_EQ(attributes.width, 1536);
+    EXPECT_EQ(attributes.height, 899);
+    host->resize(1536, 899);
+    EXPECT_TRUE(editor().idleUntilPixel(1535, 898, kTrack)) << "the outline's far corner, in the border's grey";
+
+    hostCalls().clear();
+    EXPECT_EQ(effect->dispatch(effVendorSpecific, kScaleRequestIndex, kScaleRequestValue, nullptr, 1.0f), 1);
+    EXPECT_EQ(sizeRequests(), std::vector<std::string>{"1024 x 599"});
+    ASSERT_NE(XGetWindowAttributes(host->display(), editor().editorWindow(), &attributes), 0);
+    EXPECT_EQ(attributes.width, kEditorWidth);
 }
 
 TEST_F(Lifecycle, ReopeningPaintsAgainWithTheStateOfTheFirst) {

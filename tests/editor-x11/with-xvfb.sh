@@ -1,5 +1,6 @@
 #!/bin/sh
-# Runs a command on a private Xvfb server with a 24-bit 1280x1024 screen:
+# Runs a command on a private Xvfb server with a 24-bit 2560x1600 screen
+# (room for the editor at twice its size):
 #   with-xvfb.sh XVFB COMMAND [ARGUMENT...]
 # The server picks a free display number itself (-displayfd), so parallel
 # runs of this and of other trees on the machine never race for one. It does
@@ -9,7 +10,7 @@ set -u
 xvfb=$1
 shift
 dir=$(mktemp -d "${TMPDIR:-/tmp}/zel001-xvfb.XXXXXX") || exit 1
-"$xvfb" -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" 2>"$dir/log" &
+"$xvfb" -displayfd 3 -noreset -screen 0 2560x1600x24 -nolisten tcp 3>"$dir/display" 2>"$dir/log" &
 server=$!
 trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -rf "$dir"' EXIT
 trap 'exit 1' HUP INT TERM

@@ -26,12 +26,18 @@ VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntP
 
 }  // namespace
 
-void RecordingCanvas::rectangle(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) {
-    calls.push_back({Rectangle, left, top, right, bottom, {}, pen, brush, 1, {}});
+void RecordingCanvas::rectangle(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush,
+                                int width) {
+    calls.push_back({Rectangle, left, top, right, bottom, {}, pen, brush, width, {}});
 }
 
-void RecordingCanvas::ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) {
-    calls.push_back({Ellipse, left, top, right, bottom, {}, pen, brush, 1, {}});
+void RecordingCanvas::fill(int left, int top, int right, int bottom, uint32_t colour) {
+    calls.push_back({Fill, left, top, right, bottom, {}, colour, colour, 0, {}});
+}
+
+void RecordingCanvas::ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush,
+                              int width) {
+    calls.push_back({Ellipse, left, top, right, bottom, {}, pen, brush, width, {}});
 }
 
 void RecordingCanvas::polyline(const Point* points, int count, uint32_t pen, int width) {

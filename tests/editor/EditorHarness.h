@@ -17,19 +17,22 @@ class zelVst;
 // Every primitive the painter asked for, in order.
 class RecordingCanvas : public Canvas {
 public:
-    enum Kind { Rectangle, Ellipse, Polyline, Arc, Text };
+    enum Kind { Rectangle, Fill, Ellipse, Polyline, Arc, Text };
     struct Call {
         Kind kind;
-        int left, top, right, bottom;  // Text: left, top, width, height
+        int left, top, right, bottom;  // Text: its box; Polyline: around its points
         std::vector<Point> points;     // Polyline: its points; Arc: start, end
-        uint32_t pen, brush;           // Text: colour in pen
-        int width;                     // pen width; Text: font height
+        uint32_t pen, brush;           // Text: colour in pen; Fill: its colour in both
+        int width;                     // pen width (Fill: 0); Text: font height
         std::string text;
     };
     std::vector<Call> calls;
 
-    void rectangle(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) override;
-    void ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) override;
+    void rectangle(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush,
+                   int width) override;
+    void fill(int left, int top, int right, int bottom, uint32_t colour) override;
+    void ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush,
+                 int width) override;
     void polyline(const Point* points, int count, uint32_t pen, int width) override;
     void arc(int left, int top, int right, int bottom, Point start, Point end, uint32_t pen,
              int width) override;
@@ -44,6 +47,7 @@ public:
 class StandInWindow : public EditorWindow {
 public:
     int invalidations = 0;
+    int resizes = 0;
     bool nameBoxShown = false;
     int nameBoxX = 0, nameBoxY = 0, nameBoxWidth = 0, nameBoxHeight = 0;
     std::string nameBoxContent;  // what the user typed into it
@@ -51,6 +55,7 @@ public:
     std::vector<std::string> told;
 
     void invalidate() override { ++invalidations; }
+    void resize() override { ++resizes; }
     void showNameBox(int x, int y, int width, int height, const char* text) override;
     void parkNameBox() override { nameBoxShown = false; }
     // As the system's edit box answers: at most size - 1 characters.

@@ -67,6 +67,9 @@ bool showEditor(Effect& effect, const std::string& screenshot, std::string& erro
     const bool opened = effect.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(host)) != 0;
     bool ok = opened;
     if (!opened) error = "the plug-in's editor did not open";
+    // Opening may have changed the size (the desktop's scale): ask again.
+    if (ok && editorSize(effect, width, height, error))
+        XResizeWindow(hostDisplay, host, static_cast<unsigned>(width), static_cast<unsigned>(height));
     if (ok && screenshot.empty()) {
         for (bool open = true; open;) {
             while (XPending(hostDisplay) > 0) {

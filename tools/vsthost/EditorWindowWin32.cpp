@@ -103,6 +103,13 @@ bool showEditor(Effect& effect, const std::string& screenshot, std::string& erro
     SetWindowLongPtrA(host, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&effect));
     bool ok = effect.dispatch(effEditOpen, 0, 0, host) != 0;
     if (!ok) error = "the plug-in's editor did not open";
+    // Opening may have changed the size (the desktop's scale): ask again.
+    if (ok && editorSize(effect, width, height, error)) {
+        frame = RECT{0, 0, width, height};
+        AdjustWindowRect(&frame, style, FALSE);
+        SetWindowPos(host, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOMOVE | SWP_NOZORDER);
+    }
     if (ok) {
         SetTimer(host, kIdleTimer, 30, nullptr);
         if (screenshot.empty()) {

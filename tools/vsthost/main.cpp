@@ -15,7 +15,7 @@ namespace {
 const char* const kUsage =
     "usage: vsthost info|params|run PLUGIN [--rate HZ] [--block FRAMES] [--version N] "
     "[--param INDEX=VALUE]... [--midi FRAME:STATUS:DATA1:DATA2,...] [--set-chunk FILE] "
-    "[--get-chunk FILE] [--render FRAMES OUT.wav] [--editor [--screenshot FILE.png]]";
+    "[--get-chunk FILE] [--render FRAMES OUT.wav] [--scale S] [--editor [--screenshot FILE.png]]";
 
 struct Options {
     std::string command, plugin;
@@ -28,6 +28,8 @@ struct Options {
     long renderFrames = -1;
     bool editor = false;
     std::string screenshot;
+    bool scaled = false;
+    float scale = 1.0f;  // told to the plug-in as a host tells it its screen's scale
 };
 
 bool parseLong(const char* text, long& value) {
@@ -102,6 +104,9 @@ bool parseArguments(int argc, char** argv, Options& options) {
             options.getChunk = value;
         } else if (option == "--screenshot") {
             options.screenshot = value;
+        } else if (option == "--scale") {
+            if (!parseFloat(value, options.scale)) return false;
+            options.scaled = true;
         } else if (option == "--render") {
             if (i + 1 >= argc || !parseLong(value, options.renderFrames) ||
                 options.renderFrames < 0)
@@ -224,6 +229,11 @@ int runSession(const Options& options) {
         if (!vsthost::writeWav(options.wav, audio, int(options.rate), error)) return fail(error);
         std::printf("rendered %ld frames of %zu channels to %s\n", options.renderFrames,
                     audio.channels.size(), options.wav.c_str());
+    }
+    if (options.scaled) {
+        const VstIntPtr answer =
+            effect.dispatch(effVendorSpecific, kScaleRequestIndex, kScaleRequestValue, nullptr, options.scale);
+        std::printf("scale %g: %ld\n", double(options.scale), long(answer));
     }
     if (options.editor) {
         if (!vsthost::showEditor(effect, options.screenshot, error)) return fail(error);

@@ -51,15 +51,26 @@ HFONT GdiCanvas::fontFor(int height, uint32_t flags) {
     return made;
 }
 
+// The outline as the box in the pen's colour, the inside over it in the
+// brush's: exactly the pixels of the box, whatever the pen's width.
 void GdiCanvas::rectangle(int left, int top, int right, int bottom, uint32_t penColour,
-                          uint32_t brushColour) {
-    Selected p(dc, pen(penColour, 1)), b(dc, brush(brushColour));
-    Rectangle(dc, left, top, right, bottom);
+                          uint32_t brushColour, int width) {
+    fill(left, top, right, bottom, penColour);
+    fill(left + width, top + width, right - width, bottom - width, brushColour);
 }
 
+void GdiCanvas::fill(int left, int top, int right, int bottom, uint32_t colour) {
+    if (right <= left || bottom <= top) return;
+    const RECT box{left, top, right, bottom};
+    HBRUSH painted = CreateSolidBrush(colour);
+    FillRect(dc, &box, painted);
+    DeleteObject(painted);
+}
+
+// An inside-frame pen keeps a wide outline within the box, as a 1-pixel one is.
 void GdiCanvas::ellipse(int left, int top, int right, int bottom, uint32_t penColour,
-                        uint32_t brushColour) {
-    Selected p(dc, pen(penColour, 1)), b(dc, brush(brushColour));
+                        uint32_t brushColour, int width) {
+    Selected p(dc, CreatePen(PS_INSIDEFRAME, width, penColour)), b(dc, brush(brushColour));
     Ellipse(dc, left, top, right, bottom);
 }
 

@@ -15,8 +15,11 @@ public:
     GdiCanvas(const GdiCanvas&) = delete;
     GdiCanvas& operator=(const GdiCanvas&) = delete;
 
-    void rectangle(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) override;
-    void ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) override;
+    void rectangle(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush,
+                   int width) override;
+    void fill(int left, int top, int right, int bottom, uint32_t colour) override;
+    void ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush,
+                 int width) override;
     void polyline(const Point* points, int count, uint32_t pen, int width) override;
     void arc(int left, int top, int right, int bottom, Point start, Point end, uint32_t pen,
              int width) override;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "editor/NativeWindow.h"
+#include "editor/win32/DesktopScale.h"
 #include "editor/win32/GdiCanvas.h"
 #include "editor/win32/Win32Dialogs.h"
 #include "platform/Platform.h"
@@ -86,6 +87,7 @@ public:
     void idle() override { pickUpRepaintRequest(); }
 
     void invalidate() override { InvalidateRect(window, nullptr, FALSE); }
+    void resize() override;
     void showNameBox(int x, int y, int width, int height, const char* text) override;
     void parkNameBox() override;
     void nameBoxText(char* text, int size) override { GetWindowTextA(editBox, text, size); }
@@ -98,6 +100,8 @@ private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void created(HWND created);
     void createBackBuffer();
+    void releaseBackBuffer();
+    void scaleEditFont();
     void paint();
     void pickUpRepaintRequest();
     void dropFiles(HDROP drop);
@@ -109,6 +113,7 @@ private:
     int width, height;
     HWND window = nullptr;
     HWND editBox = nullptr;
+    HFONT editFont = nullptr;  // null: the system's font
     HBITMAP backBitmap = nullptr;
     HDC backDC = nullptr;
     bool opened = false;
@@ -119,10 +124,8 @@ private:
     std::shared_ptr<bool> alive = std::make_shared<bool>(true);
 };
 
-Win32Window::Win32Window(Editor& editor, HWND parent) : editor(editor) {
-    const EditorModel& model = editor.model();
-    width = static_cast<int>(model.width * model.scale);
-    height = static_cast<int>(model.height * model.scale);
+Win32Window::Win32Window(Editor& editor, HWND parent)
+    : editor(editor), width(editor.size().width), height(editor.size().height) {
     const char* className = WindowClass::acquire(procedure);
     CreateWindowExA(compositedWindowsWanted() ? WS_EX_COMPOSITED : 0, className, "Window",
                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, width, height,
@@ -130,6 +133,7 @@ Win32Window::Win32Window(Editor& editor, HWND parent) : editor(editor) {
     if (window == nullptr) return;
     createBackBuffer();
     if (!isValid()) return;
+    scaleEditFont();
     editor.open(*this);
     opened = true;
     SetTimer(window, kRepaintTimer, kRepaintMilliseconds, nullptr);
@@ -141,9 +145,9 @@ Win32Window::~Win32Window() {
         editor.close();
         KillTimer(window, kRepaintTimer);
     }
-    if (backDC != nullptr) DeleteDC(backDC);
-    if (backBitmap != nullptr) DeleteObject(backBitmap);
+    releaseBackBuffer();
     if (editBox != nullptr) DestroyWindow(editBox);
+    if (editFont != nullptr) DeleteObject(editFont);
     if (window != nullptr) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         DestroyWindow(window);
@@ -168,6 +172,46 @@ void Win32Window::createBackBuffer() {
     if (backDC == nullptr || backBitmap == nullptr) return;
     SelectObject(backDC, backBitmap);
     SetBkMode(backDC, TRANSPARENT);
+}
+
+void Win32Window::releaseBackBuffer() {
+    if (backDC != nullptr) DeleteDC(backDC);
+    if (backBitmap != nullptr) DeleteObject(backBitmap);
+    backDC = nullptr;
+    backBitmap = nullptr;
+}
+
+// The edit box's text at the editor's scale: the system's font at 1, as it
+// always was, and the same font scaled at other scales, from its outlines
+// (the system's own may be a bitmap font, which would scale blocky).
+void Win32Window::scaleEditFont() {
+    const float scale = editor.model().scale;
+    HFONT made = nullptr;
+    if (scale != kSmallestScale) {
+        LOGFONTA look{};
+        GetObjectA(GetStockObject(SYSTEM_FONT), sizeof look, &look);
+        look.lfHeight = scaledLength(look.lfHeight, scale);
+        look.lfWidth = scaledLength(look.lfWidth, scale);
+        look.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+        made = CreateFontIndirectA(&look);
+    }
+    SendMessageA(editBox, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
+    if (editFont != nullptr) DeleteObject(editFont);
+    editFont = made;
+}
+
+// The window and its back buffer at the editor's new size, the name box
+// parked past its new edge; the editor has asked for a full paint.
+void Win32Window::resize() {
+    const PixelSize size = editor.size();
+    width = size.width;
+    height = size.height;
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    releaseBackBuffer();
+    createBackBuffer();
+    scaleEditFont();
+    parkNameBox();
+    invalidate();
 }
 
 LRESULT CALLBACK Win32Window::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -264,7 +308,7 @@ void Win32Window::showNameBox(int x, int y, int boxWidth, int boxHeight, const c
 
 void Win32Window::parkNameBox() {
     if (GetFocus() == editBox) SetFocus(GetParent(window));
-    MoveWindow(editBox, editor.model().width, 0, 0, 1, TRUE);
+    MoveWindow(editBox, width, 0, 0, 1, TRUE);
 }
 
 // The dialogs run from a message of their own, never inside the editor's
@@ -296,6 +340,7 @@ void Win32Window::showNextMessage() {
 }  // namespace
 
 std::unique_ptr<NativeWindow> openNativeWindow(Editor& editor, void* parent) {
+    editor.setDesktopScale(desktopScale(static_cast<HWND>(parent)));
     auto window = std::make_unique<Win32Window>(editor, static_cast<HWND>(parent));
     if (!window->isValid()) return nullptr;
     return window;

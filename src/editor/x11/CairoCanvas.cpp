@@ -13,11 +13,12 @@ constexpr double kFullTurn = 2.0 * M_PI;
 // times its em size.
 constexpr double kCellPerEm = 1.149;
 
-// The ellipse inside a GDI box, as a path: GDI's right and bottom edges lie
-// outside the box, so the ellipse runs through the centres of its edge pixels.
-void ellipsePath(cairo_t* cr, int left, int top, int right, int bottom) {
+// The ellipse inside a GDI box, as the path of a pen width pixels wide: GDI's
+// right and bottom edges lie outside the box, so the path runs half the
+// pen's width inside the box's edges, and the stroke stays within them.
+void ellipsePath(cairo_t* cr, int left, int top, int right, int bottom, int width) {
     const double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
-    const double rx = (right - left - 1) / 2.0, ry = (bottom - top - 1) / 2.0;
+    const double rx = (right - left - width) / 2.0, ry = (bottom - top - width) / 2.0;
     if (rx <= 0.0 || ry <= 0.0) return;
     cairo_save(cr);
     cairo_translate(cr, cx, cy);
@@ -48,35 +49,33 @@ void CairoCanvas::setColour(uint32_t colour) {
                          ((colour >> 16) & 0xFF) / 255.0);
 }
 
-void CairoCanvas::rectangle(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) {
+// The outline as the box in the pen's colour, the inside over it in the
+// brush's, both on the pixel grid.
+void CairoCanvas::rectangle(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush,
+                            int width) {
+    fill(left, top, right, bottom, pen);
+    fill(left + width, top + width, right - width, bottom - width, brush);
+}
+
+void CairoCanvas::fill(int left, int top, int right, int bottom, uint32_t colour) {
     if (right <= left || bottom <= top) return;
     touch(left, top, right, bottom);
     cairo_save(cr);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-    if (right - left <= 2 || bottom - top <= 2) {
-        setColour(pen);  // all edge, no inside
-        cairo_rectangle(cr, left, top, right - left, bottom - top);
-        cairo_fill(cr);
-    } else {
-        setColour(brush);
-        cairo_rectangle(cr, left + 1, top + 1, right - left - 2, bottom - top - 2);
-        cairo_fill(cr);
-        setColour(pen);
-        cairo_set_line_width(cr, 1.0);
-        cairo_rectangle(cr, left + 0.5, top + 0.5, right - left - 1, bottom - top - 1);
-        cairo_stroke(cr);
-    }
+    setColour(colour);
+    cairo_rectangle(cr, left, top, right - left, bottom - top);
+    cairo_fill(cr);
     cairo_restore(cr);
 }
 
-void CairoCanvas::ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) {
+void CairoCanvas::ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush, int width) {
     touch(left - 1, top - 1, right + 1, bottom + 1);
     cairo_save(cr);
-    ellipsePath(cr, left, top, right, bottom);
+    ellipsePath(cr, left, top, right, bottom, width);
     setColour(brush);
     cairo_fill_preserve(cr);
     setColour(pen);
-    cairo_set_line_width(cr, 1.0);
+    cairo_set_line_width(cr, width);
     cairo_stroke(cr);
     cairo_restore(cr);
 }

@@ -20,6 +20,7 @@
 #include "editor/NativeWindow.h"
 #include "editor/x11/CairoCanvas.h"
 #include "editor/x11/DesktopDialog.h"
+#include "editor/x11/DesktopScale.h"
 #include "editor/x11/XdndTarget.h"
 #include "platform/Platform.h"
 
@@ -33,6 +34,10 @@ constexpr int kLongestName = 15;
 
 constexpr uint32_t kFieldBorder = 0x9999FF, kFieldFace = 0xFFFFFF, kFieldInk = 0x000000;
 constexpr uint32_t kBannerFace = 0xCCFFFF, kBannerInk = 0x000055;
+// Lengths at scale 1: the overlays' text, and the banner's box over the
+// detail pane.
+constexpr int kOverlayFontHeight = 16;
+constexpr int kBannerLeft = 124, kBannerTop = 504, kBannerRight = 900, kBannerBottom = 594;
 
 // Errors on our own connection (a parent the host destroyed under our window,
 // say) must not end the host, which Xlib's default handler would: while we
@@ -101,6 +106,7 @@ public:
     void* nativeHandle() const override { return reinterpret_cast<void*>(static_cast<uintptr_t>(window)); }
 
     void invalidate() override { needsPaint = true; }
+    void resize() override;
     void showNameBox(int x, int y, int width, int height, const char* text) override;
     void parkNameBox() override;
     void nameBoxText(char* text, int size) override;
@@ -115,6 +121,8 @@ private:
     void paint();
     void drawOverlays(CairoCanvas& canvas);
     void show(int left, int top, int right, int bottom);
+    bool createBackBuffer();
+    void releaseBackBuffer();
 
     Editor& editor;
     Display* display;
@@ -143,11 +151,9 @@ private:
 };
 
 X11Window::X11Window(Editor& editor, Display* display, Window parent)
-    : editor(editor), display(display), parent(parent) {
+    : editor(editor), display(display), parent(parent), width(editor.size().width),
+      height(editor.size().height) {
     ErrorsNoted noted(display);
-    const EditorModel& model = editor.model();
-    width = static_cast<int>(model.width * model.scale);
-    height = static_cast<int>(model.height * model.scale);
     const int screen = DefaultScreen(display);
     XSetWindowAttributes attributes{};
     attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
@@ -165,13 +171,7 @@ X11Window::X11Window(Editor& editor, Display* display, Window parent)
                            static_cast<unsigned>(height), 0, depth, InputOutput, visual,
                            CWEventMask | CWBackPixel | CWBorderPixel | CWColormap, &attributes);
     gc = XCreateGC(display, window, 0, nullptr);
-    surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    if (noted.any() || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return;
-    image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
-                         reinterpret_cast<char*>(cairo_image_surface_get_data(surface)),
-                         static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
-                         cairo_image_surface_get_stride(surface));
-    if (image == nullptr) return;
+    if (noted.any() || !createBackBuffer()) return;
     drops = std::make_unique<XdndTarget>(
         display, window, [this](int x, int y) { return this->editor.takesDropAt(x, y); },
         [this](int x, int y, const std::string& path) { this->editor.drop(x, y, path.c_str()); });
@@ -186,15 +186,48 @@ X11Window::~X11Window() {
         ErrorsNoted noted(display);
         dialog.cancel();
         if (opened) editor.close();
-        if (image != nullptr) {
-            image->data = nullptr;  // Cairo's memory, freed with the surface
-            XDestroyImage(image);
-        }
-        if (surface != nullptr) cairo_surface_destroy(surface);
+        releaseBackBuffer();
         if (gc != nullptr) XFreeGC(display, gc);
         if (window != 0) XDestroyWindow(display, window);
     }
     XCloseDisplay(display);
+}
+
+// The back buffer at the window's size, and the image that puts it on the
+// screen: the screen's default visual, as the window's.
+bool X11Window::createBackBuffer() {
+    surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return false;
+    const int screen = DefaultScreen(display);
+    image = XCreateImage(display, DefaultVisual(display, screen), static_cast<unsigned>(DefaultDepth(display, screen)),
+                         ZPixmap, 0, reinterpret_cast<char*>(cairo_image_surface_get_data(surface)),
+                         static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
+                         cairo_image_surface_get_stride(surface));
+    return image != nullptr;
+}
+
+void X11Window::releaseBackBuffer() {
+    if (image != nullptr) {
+        image->data = nullptr;  // Cairo's memory, freed with the surface
+        XDestroyImage(image);
+    }
+    if (surface != nullptr) cairo_surface_destroy(surface);
+    image = nullptr;
+    surface = nullptr;
+}
+
+// The window and its back buffer at the editor's new size; the editor has
+// asked for a full paint. Without the memory for a new buffer the window
+// shows nothing until the next change of size.
+void X11Window::resize() {
+    ErrorsNoted noted(display);
+    const PixelSize size = editor.size();
+    width = size.width;
+    height = size.height;
+    XResizeWindow(display, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    releaseBackBuffer();
+    if (!createBackBuffer()) releaseBackBuffer();
+    needsPaint = true;
 }
 
 void X11Window::idle() {
@@ -316,19 +349,26 @@ void X11Window::pollDialog() {
     editor.fileChosen(dialog.request(), path.c_str());
 }
 
+// Drawn at the editor's scale, as its controls are; the field stands where
+// the editor showed the name box, in window pixels already.
 void X11Window::drawOverlays(CairoCanvas& canvas) {
+    const EditorModel& model = editor.model();
+    const int line = pixelsOf(model, 1), fontHeight = pixelsOf(model, kOverlayFontHeight);
     if (fieldShown) {
-        canvas.rectangle(fieldX, fieldY, fieldX + fieldWidth, fieldY + fieldHeight, kFieldBorder, kFieldFace);
-        canvas.text(fieldX, fieldY, fieldWidth, fieldHeight, (fieldText + "|").c_str(), kFieldInk, 16, 0);
+        canvas.rectangle(fieldX, fieldY, fieldX + fieldWidth, fieldY + fieldHeight, kFieldBorder, kFieldFace,
+                         line);
+        canvas.text(fieldX, fieldY, fieldWidth, fieldHeight, (fieldText + "|").c_str(), kFieldInk, fontHeight, 0);
     }
     if (!banner.empty()) {
-        const int left = 124, top = 504, right = 900, bottom = 594;
-        canvas.rectangle(left, top, right, bottom, kBannerInk, kBannerFace);
-        canvas.text(left, top, right - left, bottom - top, banner.c_str(), kBannerInk, 16, 0);
+        const int left = pixelsOf(model, kBannerLeft), top = pixelsOf(model, kBannerTop);
+        const int right = pixelsOf(model, kBannerRight), bottom = pixelsOf(model, kBannerBottom);
+        canvas.rectangle(left, top, right, bottom, kBannerInk, kBannerFace, line);
+        canvas.text(left, top, right - left, bottom - top, banner.c_str(), kBannerInk, fontHeight, 0);
     }
 }
 
 void X11Window::paint() {
+    if (surface == nullptr) return;
     cairo_t* cr = cairo_create(surface);
     CairoCanvas canvas(cr);
     editor.paint(canvas);
@@ -341,6 +381,7 @@ void X11Window::paint() {
 }
 
 void X11Window::show(int left, int top, int right, int bottom) {
+    if (image == nullptr) return;
     left = std::max(left, 0);
     top = std::max(top, 0);
     right = std::min(right, width);
@@ -366,6 +407,7 @@ std::unique_ptr<NativeWindow> openNativeWindow(Editor& editor, void* parent) {
     if (parent == nullptr) return nullptr;
     Display* display = connect();
     if (display == nullptr) return nullptr;  // no X server: no editor, nothing else changes
+    editor.setDesktopScale(desktopScale(display));
     auto window = std::make_unique<X11Window>(editor, display, static_cast<Window>(reinterpret_cast<uintptr_t>(parent)));
     if (!window->isValid()) return nullptr;
     return window;
