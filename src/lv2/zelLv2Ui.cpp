@@ -43,10 +43,9 @@ zelLv2Ui* zelLv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controll
         delete ui;
         return nullptr;
     }
-    const EditorModel& model = ui->editor.model();
-    if (ui->resize != nullptr)
-        ui->resize->ui_resize(ui->resize->handle, static_cast<int>(model.width * model.scale),
-                              static_cast<int>(model.height * model.scale));
+    // The size at the scale in use, which opening may have chosen.
+    const PixelSize size = ui->editor.size();
+    if (ui->resize != nullptr) ui->resize->ui_resize(ui->resize->handle, size.width, size.height);
     *widget = ui->window->nativeHandle();
     // The kit as the plug-in holds it; the ports' values come from the host.
     ui->send(RequestKind::SendKit, 0, "");
