@@ -3,7 +3,13 @@
 // groove through the demo kit at 44.1 kHz, in host blocks of 64, 256 and
 // 1024 frames. audio_per_cpu is seconds of audio per CPU second; the two
 // bindings share the block loop, so the gap is the binding's own cost (the
-// LV2 side also pays for its 208 control ports and its notify port).
+// LV2 side also pays for its 208 control ports and its notify port), with
+// each host's own work per block (building the event list or the sequence).
+// On a busy machine the times wander; the instructions of the two calls
+// alone do not:
+//   valgrind --tool=callgrind --toggle-collect='zelLv2::run*' lv2_bench \
+//     --benchmark_filter='^Lv2Run/256$' --benchmark_min_time=0.001
+// (and 'zelVst::processReplacing*' with '^ProcessReplacing/256$').
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -106,6 +112,7 @@ void Lv2Run(benchmark::State& state) {
         lv2host::Options options;
         options.rate = kRate;
         options.maxBlock = block;
+        options.readNotify = false;
         auto instance = std::make_unique<lv2host::Instance>(options);
         instance->restorePatch(groove().kit);
         instance->activate();

@@ -92,7 +92,8 @@ Instance::Instance(const Options& wanted)
       notifyBuffer(8192),
       requests(64),
       responses(64),
-      maxBlock(wanted.maxBlock) {
+      maxBlock(wanted.maxBlock),
+      readsNotify(wanted.readNotify) {
     mapFeature = {LV2_URID__map, urids().mapFeature()};
     unmapFeature = {LV2_URID__unmap, urids().unmapFeature()};
     scheduleData = {this, schedule};
@@ -176,7 +177,7 @@ void Instance::run(uint32_t frames) {
     audit::enter(false);
     lilv_instance_run(instance, frames);
     audit::leave();
-    readNotify();
+    if (readsNotify) readNotify();
     // The worker between runs: requests worked here, their answers on the
     // audio thread before the next run.
     for (size_t r = 0; r < requestCount; ++r)

@@ -56,6 +56,7 @@ struct Options {
     int32_t maxBlock = 8192;
     bool worker = true;
     bool map = true;  // offer urid:map
+    bool readNotify = true;  // read the notices after each run (a benchmark does not)
 };
 
 class Instance {
@@ -132,6 +133,7 @@ private:
     std::vector<KitNotice> notices;
     std::vector<std::vector<uint8_t>> rawNotices;
     int32_t maxBlock;
+    bool readsNotify;
     LV2_Worker_Schedule scheduleData{};
     LV2_Log_Log logData{};
     LV2_Options_Option options[3] = {};
