@@ -7,7 +7,7 @@
 // each host's own work per block (building the event list or the sequence).
 // On a busy machine the times wander; the instructions of the two calls
 // alone do not:
-//   valgrind --tool=callgrind --toggle-collect='zelLv2::run*' lv2_bench \
+//   valgrind --tool=callgrind --toggle-collect='zelLv2::run*' lv2_bench
 //     --benchmark_filter='^Lv2Run/256$' --benchmark_min_time=0.001
 // (and 'zelVst::processReplacing*' with '^ProcessReplacing/256$').
 #include <benchmark/benchmark.h>
