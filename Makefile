@@ -12,7 +12,7 @@ CMAKE ?= cmake
 CTEST ?= ctest --output-on-failure -j$(JOBS)
 
 .PHONY: all bootstrap native win64 sanitize tsan demo test test-native test-win64 \
-        test-sanitize test-tsan fuzz torture bench clean
+        test-sanitize test-tsan fuzz torture bench package clean
 
 all: native win64
 
@@ -96,6 +96,12 @@ torture: native win64 sanitize tsan build/wineprefix/.ready
 	cd build/sanitize && TORTURE_LONG=1 $(CTEST) -L torture
 	cd build/tsan && TORTURE_LONG=1 $(CTEST) -L torture
 	cd build/win64 && TORTURE_LONG=1 $(CTEST) -L torture
+
+# A Debian package of zel, the VST 2.4 library and the LV2 bundle: build/zel001_*.deb.
+package: native
+	cd build/native && cpack -G DEB -B $(CURDIR)/build/package >/dev/null
+	cp build/package/zel001_*.deb build/
+	@ls build/zel001_*.deb
 
 bench: native
 	@for b in build/native/bench/*_bench; do $$b; done

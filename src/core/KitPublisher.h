@@ -30,6 +30,10 @@ public:
     // parameter the pads taken over held.
     uint32_t editsHeld(int32_t index) const { return heldEdits[index]; }
 
+    // Audio side: whether something is published that the engine has not
+    // taken yet.
+    bool waitingForPickUp() const { return waiting.load(std::memory_order_acquire); }
+
     // The generation the engine holds: what it took last.
     uint64_t applied() const { return appliedGeneration.load(std::memory_order_acquire); }
     uint64_t published() const { return lastGeneration; }

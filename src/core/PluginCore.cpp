@@ -266,6 +266,11 @@ void PluginCore::setParameterFromAudio(int32_t index, float value) {
     audioEdits.note(index, applied);
 }
 
+const Pad& PluginCore::audioPad(int pad) {
+    takeEdits();
+    return engine.kit->pads[pad];
+}
+
 int PluginCore::handleEvent(const QueuedEvent& event) {
     takeEdits();
     return noteInput.handle(event, [this](uint8_t status, uint8_t key, uint8_t velocity) {

@@ -117,6 +117,13 @@ public:
     // the engine's at once, the model's at its next edit.
     void setParameterFromAudio(int32_t index, float value);
 
+    // The pad as the engine plays it, the published edits taken over first
+    // (a format that compares its controls with the engine's settings).
+    const Pad& audioPad(int pad);
+    // Whether an edit is published that the engine has not taken over yet:
+    // then what the engine holds is not yet what the model says.
+    bool editsWaiting() const { return publisher.waitingForPickUp(); }
+
     // --- For tools and tests.
     DrumSynth& modelSynth() { return model; }
     DrumSynth& engineSynth() { return engine; }

@@ -11,6 +11,9 @@ public:
     virtual ~NativeWindow() = default;  // closes the window
     // The host's regular idle call, on its user-interface thread.
     virtual void idle() {}
+    // The window system's handle of the window (an X11 window's id), for a
+    // host that embeds it as a widget of its own.
+    virtual void* nativeHandle() const { return nullptr; }
 };
 
 // Every build has a window system to show the editor in: Win32 on Windows,

@@ -72,27 +72,25 @@ void followChange(const DrumSynth& synth, Pad& pad, int param) {
 }
 
 void writeDisplay(const PadSettings& pad, int param, char* text) {
+    const float units = settingInUnits(pad, param);
     switch (param) {
-        case ParamVolume: printInt(text, truncToInt(pad.volume * 100.0f)); break;
-        case ParamPan: printInt(text, truncToInt((pad.pan - 0.5f) * 200.0f)); break;
-        case ParamPitch: printInt(text, truncToInt(pad.pitch * 100.0f)); break;
-        case ParamLow: printInt(text, truncToInt(pad.lowCut)); break;
+        case ParamVolume:
+        case ParamPan:
+        case ParamPitch:
+        case ParamLow:
+        case ParamMid:
+        case ParamGroup:
+        case ParamChannel:
+        case ParamPitchX: printInt(text, truncToInt(units)); break;
         case ParamHigh:
-            std::snprintf(text, kDisplayTextSize, "%2.2f", static_cast<double>(pad.highCut * 0.001f));
+            std::snprintf(text, kDisplayTextSize, "%2.2f", static_cast<double>(units * 0.001f));
             break;
-        case ParamMid: printInt(text, truncToInt(pad.midFreq)); break;
-        case ParamMidGain:
-            std::snprintf(text, kDisplayTextSize, "%1.2f", static_cast<double>(pad.midGain));
-            break;
+        case ParamMidGain: std::snprintf(text, kDisplayTextSize, "%1.2f", static_cast<double>(units)); break;
         case ParamSampleRate:
-            std::snprintf(text, kDisplayTextSize, "%3.0f",
-                          static_cast<double>(holdRateAt(pad.rateIndex) * 0.001f));
+            std::snprintf(text, kDisplayTextSize, "%3.0f", static_cast<double>(units * 0.001f));
             break;
-        case ParamBit: std::snprintf(text, kDisplayTextSize, "%dbit", pad.bitIndex + 2); break;
-        case ParamNote: formatNoteName(pad.note, text, kDisplayTextSize); break;
-        case ParamGroup: printInt(text, pad.group + 1); break;
-        case ParamChannel: printInt(text, pad.channel + 1); break;
-        case ParamPitchX: printInt(text, truncToInt(pad.pitchX * 100.0f)); break;
+        case ParamBit: std::snprintf(text, kDisplayTextSize, "%dbit", truncToInt(units)); break;
+        case ParamNote: formatNoteName(truncToInt(units), text, kDisplayTextSize); break;
         default: text[0] = '\0'; break;  // "Name" and "Wav" show no text
     }
 }
@@ -101,19 +99,47 @@ void writeDisplay(const PadSettings& pad, int param, char* text) {
 
 const ParameterMapping& parameterMapping(PadParam param) { return kMappings[param]; }
 
-void setPadParameter(DrumSynth& synth, int32_t index, float value) {
-    if (synth.kit == nullptr || index < 0 || index >= kParamCount) return;
+bool setPadSetting(PadSettings& pad, int param, float value) {
+    if (param < 0 || param >= kParamsPerPad) return false;
     const float x = clampUnit(value);
-    Pad& pad = synth.kit->pads[index / kParamsPerPad];
-    const int param = index % kParamsPerPad;
     const Mapping& mapping = kMappings[param];
-    if (mapping.kind == Mapping::Unmapped) return;  // "Name" and "Wav" are edited by the editor's commands
-    releaseLanes(*synth.kit, padBit(index / kParamsPerPad));
     if (mapping.kind == Mapping::Continuous)
         pad.*mapping.number = mapping.toField(x);
-    else
+    else if (mapping.kind == Mapping::Stepped)
         pad.*mapping.step = mapping.toStep(x);
+    else
+        return false;  // "Name" and "Wav" are edited by the editor's commands
+    return true;
+}
+
+void setPadParameter(DrumSynth& synth, int32_t index, float value) {
+    if (synth.kit == nullptr || index < 0 || index >= kParamCount) return;
+    const int padIndex = index / kParamsPerPad;
+    const int param = index % kParamsPerPad;
+    if (kMappings[param].kind == Mapping::Unmapped) return;
+    releaseLanes(*synth.kit, padBit(padIndex));
+    Pad& pad = synth.kit->pads[padIndex];
+    setPadSetting(pad, param, value);
     followChange(synth, pad, param);
+}
+
+float settingInUnits(const PadSettings& pad, int param) {
+    switch (param) {
+        case ParamVolume: return pad.volume * 100.0f;
+        case ParamPan: return (pad.pan - 0.5f) * 200.0f;
+        case ParamPitch: return pad.pitch * 100.0f;
+        case ParamLow: return pad.lowCut;
+        case ParamHigh: return pad.highCut;
+        case ParamMid: return pad.midFreq;
+        case ParamMidGain: return pad.midGain;
+        case ParamSampleRate: return holdRateAt(pad.rateIndex);
+        case ParamBit: return static_cast<float>(pad.bitIndex + 2);
+        case ParamNote: return static_cast<float>(pad.note);
+        case ParamGroup: return static_cast<float>(pad.group + 1);
+        case ParamChannel: return static_cast<float>(pad.channel + 1);
+        case ParamPitchX: return pad.pitchX * 100.0f;
+        default: return 0.0f;
+    }
 }
 
 float describePadParameter(const DrumSynth& synth, int32_t index, char* text) {

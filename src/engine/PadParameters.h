@@ -26,6 +26,17 @@ const ParameterMapping& parameterMapping(PadParam param);
 // keeps the derived filter and hold values in step. Other indexes do nothing.
 void setPadParameter(DrumSynth& synth, int32_t index, float value);
 
+// Sets one setting of a pad's settings alone (param 0 to 14) from value
+// (clamped into [0, 1]), as setPadParameter does, without the derived
+// values; false for "Name", "Wav" and params outside.
+bool setPadSetting(PadSettings& pad, int param, float value);
+
+// The setting as a number in the units its display text shows (percent,
+// Hz, dB, bits, the key, groups and channels counted from 1; the hold rate
+// in Hz, the high cut in Hz where the text shows kHz). 0 for "Name", "Wav"
+// and params outside.
+float settingInUnits(const PadSettings& pad, int param);
+
 // Writes the display text (at least kDisplayTextSize bytes of room) and
 // returns the normalised value. Indexes outside 0..239 leave text untouched
 // and return 0.

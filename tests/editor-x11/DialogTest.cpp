@@ -19,8 +19,6 @@
 namespace x11test {
 namespace {
 
-constexpr Rgb kBannerFace{255, 255, 204};
-constexpr Spot kBanner{130, 510};
 
 using Call = std::vector<std::string>;
 

@@ -46,6 +46,9 @@ constexpr Spot kNameBoxFace{68, 512};
 constexpr Spot kFileLabel{204, 552};
 constexpr int kNoteSliderLeft = 64, kNoteSliderRight = 64 + 336, kNoteSliderY = 582;
 constexpr Spot kSaveButton{32, 16};
+// The message box the editor tells refusals in, and its face.
+constexpr Spot kBanner{130, 510};
+constexpr Rgb kBannerFace{255, 255, 204};
 constexpr Spot kLoadButton{32, 46};
 
 // A place of the layout in the editor at another scale.

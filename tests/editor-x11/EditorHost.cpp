@@ -228,9 +228,29 @@ void HostWindow::destroy() {
 
 // --- The editor in it ---------------------------------------------------------
 
-EditorSession::EditorSession(vsthost::Effect& effect, HostWindow& host) : effect(effect), host(host) {
+namespace {
+
+class VstEditorDriver : public EditorDriver {
+public:
+    explicit VstEditorDriver(vsthost::Effect& effect) : effect(effect) {}
+    bool open(void* parent) override { return effect.dispatch(effEditOpen, 0, 0, parent) != 0; }
+    void idle() override { effect.dispatch(effEditIdle); }
+    void close() override { effect.dispatch(effEditClose); }
+
+private:
+    vsthost::Effect& effect;
+};
+
+}  // namespace
+
+EditorSession::EditorSession(vsthost::Effect& effect, HostWindow& host)
+    : EditorSession(*new VstEditorDriver(effect), host) {
+    ownDriver.reset(&driver);
+}
+
+EditorSession::EditorSession(EditorDriver& driver, HostWindow& host) : driver(driver), host(host) {
     XSync(host.display(), False);
-    if (effect.dispatch(effEditOpen, 0, 0, host.handle()) == 0) return;
+    if (!driver.open(host.handle())) return;
     // The plug-in talks to the server on a connection of its own: wait until
     // its window is there and shown.
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
@@ -258,13 +278,13 @@ EditorSession::~EditorSession() {
 
 void EditorSession::close() {
     if (editor == 0) return;
-    effect.dispatch(effEditClose);
+    driver.close();
     editor = 0;
 }
 
 void EditorSession::idle(int times) {
     for (int i = 0; i < times; ++i) {
-        effect.dispatch(effEditIdle);
+        driver.idle();
         if (serviceHook) serviceHook();
         std::this_thread::sleep_for(kIdlePeriod);
     }

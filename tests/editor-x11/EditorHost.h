@@ -110,11 +110,22 @@ private:
     Colormap colormap = 0;
 };
 
+// How a host opens, idles and closes a plug-in's editor in its window: the
+// VST library's through its edit opcodes, an LV2 UI through its own calls.
+class EditorDriver {
+public:
+    virtual ~EditorDriver() = default;
+    virtual bool open(void* parent) = 0;
+    virtual void idle() = 0;
+    virtual void close() = 0;
+};
+
 // The editor open in a host window, with the host's idle loop and a user's
 // pointer and keyboard.
 class EditorSession {
 public:
     EditorSession(vsthost::Effect& effect, HostWindow& host);
+    EditorSession(EditorDriver& driver, HostWindow& host);
     ~EditorSession();
     EditorSession(const EditorSession&) = delete;
     EditorSession& operator=(const EditorSession&) = delete;
@@ -151,7 +162,8 @@ public:
     void rootOrigin(int& x, int& y) const;
 
 private:
-    vsthost::Effect& effect;
+    std::unique_ptr<EditorDriver> ownDriver;
+    EditorDriver& driver;
     HostWindow& host;
     Window editor = 0;
     std::function<void()> serviceHook;

@@ -103,6 +103,7 @@ public:
     bool isValid() const { return image != nullptr; }
 
     void idle() override;
+    void* nativeHandle() const override { return reinterpret_cast<void*>(static_cast<uintptr_t>(window)); }
 
     void invalidate() override { needsPaint = true; }
     void resize() override;

@@ -1,0 +1,4 @@
+// Includes downward only.
+#pragma once
+
+#include "core/PluginCore.h"
