@@ -37,7 +37,7 @@ zelLv2Ui* zelLv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controll
     const LV2_URID scaleKey = map->map(map->handle, LV2_UI__scaleFactor);
     for (const LV2_Options_Option* o = options; o != nullptr && o->key != 0; ++o)
         if (o->key == scaleKey && o->type == ui->uris.atomFloat && o->size == sizeof(float) && o->value != nullptr)
-            ui->scaleFactor = *static_cast<const float*>(o->value);
+            ui->editor.setScale(*static_cast<const float*>(o->value));  // one it cannot use leaves the desktop's
     ui->window = openNativeWindow(ui->editor, parent);
     if (ui->window == nullptr) {
         delete ui;

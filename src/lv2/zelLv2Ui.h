@@ -33,9 +33,6 @@ public:
     // The host's idle call: 0 while the window stays open.
     int idle();
 
-    // The scale the host asks for (ui:scaleFactor), kept for the editor.
-    float hostScale() const { return scaleFactor; }
-
 private:
     zelLv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2_URID_Map* map);
 
@@ -63,7 +60,6 @@ private:
     LV2UI_Controller controller;
     const LV2UI_Resize* resize = nullptr;
     const LV2UI_Touch* touch = nullptr;
-    float scaleFactor = 1.0f;
     KitUris uris{};
     LV2_Atom_Forge forge{};
     Editor editor{*this};

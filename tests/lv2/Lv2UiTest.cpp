@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 // The LV2 headers before Xlib's, whose macros (Bool) break them.
 #include "Lv2Host.h"
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 #include <suil/suil.h>
 
@@ -196,7 +197,9 @@ private:
 // plug-in's side, the notify events and the ports' values come back to it.
 class SuilDriver : public EditorDriver {
 public:
-    explicit SuilDriver(DspLink& dsp) : dsp(dsp) {
+    // A scale other than 0 goes to the UI as ui:scaleFactor, as hosts that
+    // draw their own UIs larger tell it.
+    explicit SuilDriver(DspLink& dsp, float scale = 0.0f) : dsp(dsp), scale(scale) {
         host = suil_host_new(writePort, portIndex, nullptr, nullptr);
         suil_host_set_touch_func(host, touched);
     }
@@ -211,7 +214,11 @@ public:
         idleFeature = {LV2_UI__idleInterface, nullptr};
         resizeData = {this, resized};
         resizeFeature = {LV2_UI__resize, &resizeData};
-        const LV2_Feature* features[] = {&parentFeature, &mapFeature, &idleFeature, &resizeFeature, nullptr};
+        const LV2_URID scaleKey = lv2host::urids().map(LV2_UI__scaleFactor);
+        options[0] = {LV2_OPTIONS_INSTANCE, 0, scaleKey, sizeof(float), lv2host::urids().map(LV2_ATOM__Float), &scale};
+        optionsFeature = {LV2_OPTIONS__options, options};
+        const LV2_Feature* features[] = {&parentFeature, &mapFeature, &idleFeature, &resizeFeature,
+                                         scale != 0.0f ? &optionsFeature : nullptr, nullptr};
         const LilvUIs* uis = lilv_plugin_get_uis(lv2host::plugin());
         const LilvUI* ui = lilv_uis_get(uis, lilv_uis_begin(uis));
         char* bundle = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_bundle_uri(ui)), nullptr);
@@ -287,8 +294,10 @@ private:
     SuilInstance* instance = nullptr;
     const LV2UI_Idle_Interface* idleInterface = nullptr;
     std::vector<float> shownSettings;
-    LV2_Feature parentFeature{}, mapFeature{}, idleFeature{}, resizeFeature{};
+    LV2_Feature parentFeature{}, mapFeature{}, idleFeature{}, resizeFeature{}, optionsFeature{};
     LV2UI_Resize resizeData{};
+    float scale;
+    LV2_Options_Option options[2] = {};  // the second ends the list
 };
 
 enum class Where { SameProcess, OwnProcess };
@@ -407,6 +416,20 @@ TEST_P(Lv2Ui, ARestoredKitReachesTheHostsPortsThroughTheUi) {
     const uint32_t untouched = ports::kFirstSetting + uint32_t(portOfParameter(param(3, ParamPitch)));
     EXPECT_EQ(driver->portWrites.count(untouched), 0u);
     EXPECT_EQ(dsp->patch(), patchbytes::encode(kit)) << "the writes changed the kit";
+}
+
+// A host that draws UIs larger says how much in ui:scaleFactor: the editor
+// asks for that size and paints the kit at it.
+TEST(Lv2UiScale, TheHostsScaleFactorSizesTheEditor) {
+    LocalDsp dsp;
+    SuilDriver driver(dsp, 2.0f);
+    HostWindow host(0, 0, false, 2 * kEditorWidth, 2 * kEditorHeight);
+    EditorSession session(driver, host);
+    ASSERT_TRUE(session.opened());
+    EXPECT_EQ(driver.width, 2 * kEditorWidth);
+    EXPECT_EQ(driver.height, 2 * kEditorHeight);
+    const Spot name = scaled(nameLabelFace(7), 2);
+    EXPECT_TRUE(session.idleUntilPixel(name.x, name.y, kLoadedName)) << session.pixel(name.x, name.y);
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, Lv2Ui, testing::Values(Where::SameProcess, Where::OwnProcess),
