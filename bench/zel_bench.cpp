@@ -1,12 +1,16 @@
 // zel's speed: rendering songs through the demo kit as `zel render` does,
 // into a stereo WAV file (as a real-time factor: seconds of audio per second
 // of work, and zel_share, the part of that work that is zel's own mixdown and
-// file writing), and building and restoring a kit of 16 ten-second samples.
+// file writing), building and restoring a kit of 16 ten-second samples, and
+// zel's start-up.
 #include <benchmark/benchmark.h>
 
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
 #include <time.h>
 
 #include <chrono>
@@ -154,6 +158,27 @@ void BM_RestoreKitOf16TenSecondSamples(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RestoreKitOf16TenSecondSamples)->Unit(benchmark::kMillisecond);
+
+// A zel that only prints its usage: what every command pays before its own
+// work, loading zel and the libraries it links.
+void BM_ZelStartUp(benchmark::State& state) {
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    char program[] = ZEL_PATH, help[] = "--help";
+    char* arguments[] = {program, help, nullptr};
+    for (auto _ : state) {
+        pid_t child = -1;
+        int status = 0;
+        if (posix_spawn(&child, program, &quiet, nullptr, arguments, environ) != 0 || waitpid(child, &status, 0) != child ||
+            !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("zel --help failed");
+            break;
+        }
+    }
+    posix_spawn_file_actions_destroy(&quiet);
+}
+BENCHMARK(BM_ZelStartUp)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

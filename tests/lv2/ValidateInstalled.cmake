@@ -57,11 +57,11 @@ if(NOT packedResult EQUAL 0 OR NOT debs)
   message(FATAL_ERROR "cpack made no Debian package")
 endif()
 execute_process(COMMAND dpkg-deb -c ${debs} OUTPUT_VARIABLE listing)
-foreach(path ./usr/bin/zel ./usr/lib/vst/zel001_x64.so ./usr/lib/lv2/zel001.lv2/manifest.ttl
+foreach(path ./usr/bin/zel ./usr/lib/zel/zelimport.so ./usr/lib/vst/zel001_x64.so ./usr/lib/lv2/zel001.lv2/manifest.ttl
              ./usr/lib/lv2/zel001.lv2/zel001_lv2.so ./usr/lib/lv2/zel001.lv2/zel001_ui.so)
   string(FIND "${listing}" " ${path}\n" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "the package lacks ${path}:\n${listing}")
   endif()
 endforeach()
-message(STATUS "the package holds zel, the VST library and the LV2 bundle")
+message(STATUS "the package holds zel and its import module, the VST library and the LV2 bundle")

@@ -330,6 +330,8 @@ TEST_F(ZelImport, BadSourcesAreRefusedInOneLineAndLeaveTheOldKitAlone) {
     writeArchive(dir / "symlink.h2drumkit", {{"Kit/drumkit.xml", good}, {"Kit/kick.wav", "/etc/passwd", AE_IFLNK}}, true);
     writeArchive(dir / "hardlink.h2drumkit", {{"Kit/drumkit.xml", good}, {"Kit/kick.wav", "Kit/drumkit.xml", AE_IFREG, true}}, false);
     dir.write("keep.bin", bytesOf("old kit"));
+    fs::create_directory(dir / "lone");
+    fs::copy_file(zelPath(), dir / "lone/zel");  // without the import module beside it
     const std::set<std::string> before = [&] {
         std::set<std::string> names;
         for (const auto& e : fs::recursive_directory_iterator(dir.path())) names.insert(e.path().string());
@@ -359,6 +361,8 @@ TEST_F(ZelImport, BadSourcesAreRefusedInOneLineAndLeaveTheOldKitAlone) {
         SCOPED_TRACE(row.first[0]);
         expectOneLineError(zel(arguments), row.second);
     }
+    expectOneLineError(run(dir / "lone/zel", {"kit", dir / "keep.bin", "--from", kHydrogenKits + "GMRockKit"}),
+                       {"zelimport.so", "cannot be loaded"});
     std::set<std::string> after;
     for (const auto& e : fs::recursive_directory_iterator(dir.path())) after.insert(e.path().string());
     EXPECT_EQ(after, before) << "nothing unpacked, nothing written, no temporary folder left";

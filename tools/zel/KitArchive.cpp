@@ -79,11 +79,6 @@ std::string makeTemporaryFolder() {
 
 }  // namespace
 
-bool looksLikeArchive(const unsigned char* bytes, size_t size) {
-    if (size >= 2 && bytes[0] == 0x1F && bytes[1] == 0x8B) return true;
-    return size >= 262 && std::memcmp(bytes + 257, "ustar", 5) == 0;
-}
-
 UnpackedArchive::UnpackedArchive(const std::string& archivePath) : archive(archivePath) {
     ArchiveReader reader(archive_read_new());
     if (!reader) throw ZelError("out of memory");

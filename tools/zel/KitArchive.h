@@ -23,6 +23,3 @@ private:
     std::string archive;
     std::string root;
 };
-
-// Whether the bytes begin like a tar archive or a gzip stream.
-bool looksLikeArchive(const unsigned char* bytes, size_t size);

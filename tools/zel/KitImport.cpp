@@ -1,56 +1,13 @@
 #include "KitImport.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 
-#include "HydrogenImport.h"
-#include "KitArchive.h"
 #include "PadSettings.h"
-#include "SoundFontImport.h"
-#include "ZelError.h"
 #include "engine/PadParameters.h"
 
 namespace {
 
 constexpr size_t kLongestList = 8;
-
-bool isFolder(const std::string& path) {
-    struct stat status;
-    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-std::vector<unsigned char> firstBytes(const std::string& path, size_t count) {
-    std::ifstream file(path, std::ios::binary);
-    std::vector<unsigned char> bytes(count);
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
-    bytes.resize(file ? count : static_cast<size_t>(file.gcount()));
-    return bytes;
-}
-
-bool looksLikeXml(const std::vector<unsigned char>& bytes) {
-    size_t at = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
-    while (at < bytes.size() && std::strchr(" \t\r\n", bytes[at]) != nullptr && bytes[at] != 0) ++at;
-    return at < bytes.size() && bytes[at] == '<';
-}
-
-// Messages about the unpacked files name them inside the archive.
-ImportedKit importArchive(const std::string& path, const ImportOptions& options) {
-    UnpackedArchive unpacked(path);
-    try {
-        ImportedKit kit = importHydrogenKit(unpacked.drumkitXml(), options);
-        kit.source = path;
-        return kit;
-    } catch (const ZelError& error) {
-        std::string message = error.what();
-        const std::string inside = unpacked.folder() + "/";
-        for (size_t at; (at = message.find(inside)) != std::string::npos;)
-            message.replace(at, inside.size(), path + ": ");
-        throw ZelError(message);
-    }
-}
 
 std::string noteName(int key) {
     char text[8];
@@ -59,31 +16,6 @@ std::string noteName(int key) {
 }
 
 }  // namespace
-
-KitSource kitSourceOf(const std::string& path) {
-    if (isFolder(path)) return KitSource::HydrogenFolder;
-    const std::vector<unsigned char> head = firstBytes(path, 512);
-    if (head.size() >= 12 && std::memcmp(head.data(), "RIFF", 4) == 0 && std::memcmp(head.data() + 8, "sfbk", 4) == 0)
-        return KitSource::SoundFont;
-    if (looksLikeArchive(head.data(), head.size())) return KitSource::HydrogenArchive;
-    if (looksLikeXml(head)) return KitSource::HydrogenXml;
-    return KitSource::Patch;
-}
-
-ImportedKit importKit(const std::string& path, KitSource source, const ImportOptions& options) {
-    switch (source) {
-        case KitSource::HydrogenXml: return importHydrogenKit(path, options);
-        case KitSource::HydrogenFolder: {
-            const std::string xml = (path.empty() || path.back() != '/' ? path + "/" : path) + "drumkit.xml";
-            if (!std::ifstream(xml)) throw fileError(path, "a folder without a drumkit.xml");
-            return importHydrogenKit(xml, options);
-        }
-        case KitSource::HydrogenArchive: return importArchive(path, options);
-        case KitSource::SoundFont: return importSoundFont(path, options);
-        case KitSource::Patch: break;
-    }
-    throw fileError(path, "not a drumkit or a soundfont");
-}
 
 void addToRecipe(const ImportedKit& kit, KitRecipe& recipe) {
     KitRecipe imported;

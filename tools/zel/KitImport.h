@@ -1,5 +1,5 @@
-// `zel kit --from SOURCE`: what the source is, told by its content, and an
-// imported kit turned into a recipe or described for a dry run.
+// `zel kit --from SOURCE`: a source imported, and the kit it makes turned
+// into a recipe or described for a dry run.
 #pragma once
 
 #include <ostream>
@@ -7,14 +7,10 @@
 
 #include "ImportedKit.h"
 #include "KitBuilder.h"
+#include "KitSource.h"
 
-enum class KitSource { Patch, HydrogenXml, HydrogenFolder, HydrogenArchive, SoundFont };
-
-// A folder is a Hydrogen kit's; a file is a soundfont, a drumkit archive or
-// a drumkit.xml by its first bytes, and otherwise a kit (.bin) patch.
-KitSource kitSourceOf(const std::string& path);
-
-// Imports any source but a patch; throws a ZelError naming the file at fault.
+// Imports any source but a patch, through the import module; throws a
+// ZelError naming the file at fault, or the module when it cannot be loaded.
 ImportedKit importKit(const std::string& path, KitSource source, const ImportOptions& options);
 
 // The imported pads' sounds, names and settings, ahead of those the recipe has.
