@@ -152,7 +152,7 @@ void writePlugin(std::ostream& out, PluginCore& builtIn) {
         << "    lv2:requiredFeature urid:map , ui:parent , ui:idleInterface ;\n"
         << "    lv2:optionalFeature ui:resize , ui:touch , opts:options ;\n"
         << "    opts:supportedOption ui:scaleFactor ;\n"
-        << "    lv2:extensionData ui:idleInterface ;\n"
+        << "    lv2:extensionData ui:idleInterface , opts:interface ;\n"
         << "    ui:portNotification [\n        ui:plugin <" << uris::kPlugin << "> ;\n"
         << "        lv2:symbol \"notify\" ;\n        ui:notifyType atom:Object\n    ] .\n";
 }

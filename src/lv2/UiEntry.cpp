@@ -1,5 +1,6 @@
 // The UI library's one export: the descriptor of the X11 UI, whose calls
 // reach the UI object.
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 
 #include <cstring>
@@ -27,8 +28,17 @@ int idle(LV2UI_Handle handle) { return self(handle)->idle(); }
 
 const LV2UI_Idle_Interface kIdle = {idle};
 
+// The UI reports no option back; it only takes a new scale.
+uint32_t getOptions(LV2_Handle, LV2_Options_Option*) { return LV2_OPTIONS_ERR_UNKNOWN; }
+uint32_t setOptions(LV2_Handle handle, const LV2_Options_Option* options) {
+    return self(handle)->setOptions(options);
+}
+
+const LV2_Options_Interface kOptions = {getOptions, setOptions};
+
 const void* extensionData(const char* uri) {
     if (std::strcmp(uri, LV2_UI__idleInterface) == 0) return &kIdle;
+    if (std::strcmp(uri, LV2_OPTIONS__interface) == 0) return &kOptions;
     return nullptr;
 }
 

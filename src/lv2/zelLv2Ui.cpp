@@ -33,19 +33,15 @@ zelLv2Ui* zelLv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controll
     if (ui == nullptr) return nullptr;
     ui->resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
     ui->touch = static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch));
-    const auto* options = static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options));
-    const LV2_URID scaleKey = map->map(map->handle, LV2_UI__scaleFactor);
-    for (const LV2_Options_Option* o = options; o != nullptr && o->key != 0; ++o)
-        if (o->key == scaleKey && o->type == ui->uris.atomFloat && o->size == sizeof(float) && o->value != nullptr)
-            ui->editor.setScale(*static_cast<const float*>(o->value));  // one it cannot use leaves the desktop's
+    ui->scaleFactorKey = map->map(map->handle, LV2_UI__scaleFactor);
+    ui->takeScale(static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options)));
     ui->window = openNativeWindow(ui->editor, parent);
     if (ui->window == nullptr) {
         delete ui;
         return nullptr;
     }
     // The size at the scale in use, which opening may have chosen.
-    const PixelSize size = ui->editor.size();
-    if (ui->resize != nullptr) ui->resize->ui_resize(ui->resize->handle, size.width, size.height);
+    ui->reportSize();
     *widget = ui->window->nativeHandle();
     // The kit as the plug-in holds it; the ports' values come from the host.
     ui->send(RequestKind::SendKit, 0, "");
@@ -66,6 +62,27 @@ int zelLv2Ui::idle() {
     if (window == nullptr) return 1;
     window->idle();
     return 0;
+}
+
+bool zelLv2Ui::takeScale(const LV2_Options_Option* options) {
+    for (const LV2_Options_Option* o = options; o != nullptr && o->key != 0; ++o)
+        if (o->key == scaleFactorKey && o->type == uris.atomFloat && o->size == sizeof(float) && o->value != nullptr) {
+            editor.setScale(*static_cast<const float*>(o->value));
+            return true;
+        }
+    return false;
+}
+
+void zelLv2Ui::reportSize() {
+    const PixelSize size = editor.size();
+    if (resize != nullptr) resize->ui_resize(resize->handle, size.width, size.height);
+}
+
+uint32_t zelLv2Ui::setOptions(const LV2_Options_Option* options) {
+    const PixelSize before = editor.size();
+    if (!takeScale(options)) return LV2_OPTIONS_ERR_BAD_KEY;
+    if (editor.size() != before) reportSize();
+    return LV2_OPTIONS_SUCCESS;
 }
 
 void zelLv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer) {

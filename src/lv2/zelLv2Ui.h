@@ -7,6 +7,7 @@
 #pragma once
 
 #include <lv2/atom/forge.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 
 #include <cstdint>
@@ -32,6 +33,9 @@ public:
     void portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
     // The host's idle call: 0 while the window stays open.
     int idle();
+    // Options the host changes later (opts:interface): a new ui:scaleFactor
+    // redraws the editor at it and asks the host for the new size.
+    uint32_t setOptions(const LV2_Options_Option* options);
 
 private:
     zelLv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2_URID_Map* map);
@@ -52,6 +56,9 @@ private:
     void send(RequestKind kind, int pad, const char* text, bool on = false);
     void touchPort(int32_t index, bool grabbed);
     void writePort(int port, float value);
+    // Whether the options held a scale; one the editor cannot use leaves it as it is.
+    bool takeScale(const LV2_Options_Option* options);
+    void reportSize();
     void settingChanged(int port, float value);
     void take(const KitNotice& notice);
     void takePadState(const KitNotice& notice);
@@ -60,6 +67,7 @@ private:
     LV2UI_Controller controller;
     const LV2UI_Resize* resize = nullptr;
     const LV2UI_Touch* touch = nullptr;
+    LV2_URID scaleFactorKey = 0;
     KitUris uris{};
     LV2_Atom_Forge forge{};
     Editor editor{*this};

@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstring>
 #include <map>
 
@@ -256,6 +257,15 @@ public:
         if (idleInterface != nullptr) idleInterface->idle(suil_instance_get_handle(instance));
     }
 
+    // A later ui:scaleFactor through the UI's options interface; its answer.
+    uint32_t changeScale(float newScale) {
+        const auto* options =
+            static_cast<const LV2_Options_Interface*>(suil_instance_extension_data(instance, LV2_OPTIONS__interface));
+        if (options == nullptr) return LV2_OPTIONS_ERR_UNKNOWN;
+        scale = newScale;
+        return options->set(suil_instance_get_handle(instance), this->options);
+    }
+
     void close() override {
         if (instance != nullptr) suil_instance_free(instance);
         instance = nullptr;
@@ -418,8 +428,8 @@ TEST_P(Lv2Ui, ARestoredKitReachesTheHostsPortsThroughTheUi) {
     EXPECT_EQ(dsp->patch(), patchbytes::encode(kit)) << "the writes changed the kit";
 }
 
-// A host that draws UIs larger says how much in ui:scaleFactor: the editor
-// asks for that size and paints the kit at it.
+// A host that draws UIs larger says how much in ui:scaleFactor, when the UI
+// opens or later: the editor asks for that size and paints the kit at it.
 TEST(Lv2UiScale, TheHostsScaleFactorSizesTheEditor) {
     LocalDsp dsp;
     SuilDriver driver(dsp, 2.0f);
@@ -430,6 +440,18 @@ TEST(Lv2UiScale, TheHostsScaleFactorSizesTheEditor) {
     EXPECT_EQ(driver.height, 2 * kEditorHeight);
     const Spot name = scaled(nameLabelFace(7), 2);
     EXPECT_TRUE(session.idleUntilPixel(name.x, name.y, kLoadedName)) << session.pixel(name.x, name.y);
+    // A later change asks the host for the new size; a scale no screen has changes nothing.
+    EXPECT_EQ(driver.changeScale(1.5f), uint32_t(LV2_OPTIONS_SUCCESS));
+    EXPECT_EQ(driver.width, 1536);
+    EXPECT_EQ(driver.height, 899);
+    driver.changeScale(std::nanf(""));
+    driver.changeScale(-2.0f);
+    EXPECT_EQ(driver.width, 1536);
+    EXPECT_TRUE(session.idleUntil([&] {
+        XWindowAttributes window{};
+        return XGetWindowAttributes(session.display(), session.editorWindow(), &window) && window.width == 1536 &&
+               window.height == 899;
+    })) << "the editor's window keeps its size";
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, Lv2Ui, testing::Values(Where::SameProcess, Where::OwnProcess),
