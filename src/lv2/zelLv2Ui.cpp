@@ -34,6 +34,7 @@ zelLv2Ui* zelLv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controll
     ui->resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
     ui->touch = static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch));
     ui->scaleFactorKey = map->map(map->handle, LV2_UI__scaleFactor);
+    // A scale it cannot use leaves the editor to the desktop's.
     ui->takeScale(static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options)));
     ui->window = openNativeWindow(ui->editor, parent);
     if (ui->window == nullptr) {
@@ -64,13 +65,13 @@ int zelLv2Ui::idle() {
     return 0;
 }
 
-bool zelLv2Ui::takeScale(const LV2_Options_Option* options) {
-    for (const LV2_Options_Option* o = options; o != nullptr && o->key != 0; ++o)
-        if (o->key == scaleFactorKey && o->type == uris.atomFloat && o->size == sizeof(float) && o->value != nullptr) {
-            editor.setScale(*static_cast<const float*>(o->value));
-            return true;
-        }
-    return false;
+uint32_t zelLv2Ui::takeScale(const LV2_Options_Option* options) {
+    for (const LV2_Options_Option* o = options; o != nullptr && o->key != 0; ++o) {
+        if (o->key != scaleFactorKey) continue;
+        if (o->type != uris.atomFloat || o->size != sizeof(float) || o->value == nullptr) return LV2_OPTIONS_ERR_BAD_VALUE;
+        return editor.setScale(*static_cast<const float*>(o->value)) ? LV2_OPTIONS_SUCCESS : LV2_OPTIONS_ERR_BAD_VALUE;
+    }
+    return LV2_OPTIONS_ERR_BAD_KEY;
 }
 
 void zelLv2Ui::reportSize() {
@@ -80,9 +81,9 @@ void zelLv2Ui::reportSize() {
 
 uint32_t zelLv2Ui::setOptions(const LV2_Options_Option* options) {
     const PixelSize before = editor.size();
-    if (!takeScale(options)) return LV2_OPTIONS_ERR_BAD_KEY;
+    const uint32_t status = takeScale(options);
     if (editor.size() != before) reportSize();
-    return LV2_OPTIONS_SUCCESS;
+    return status;
 }
 
 void zelLv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer) {

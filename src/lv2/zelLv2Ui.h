@@ -56,8 +56,10 @@ private:
     void send(RequestKind kind, int pad, const char* text, bool on = false);
     void touchPort(int32_t index, bool grabbed);
     void writePort(int port, float value);
-    // Whether the options held a scale; one the editor cannot use leaves it as it is.
-    bool takeScale(const LV2_Options_Option* options);
+    // The options' ui:scaleFactor for the editor: an LV2 options status
+    // (a bad key when there is none, a bad value for one it cannot use,
+    // which leaves the editor as it is).
+    uint32_t takeScale(const LV2_Options_Option* options);
     void reportSize();
     void settingChanged(int port, float value);
     void take(const KitNotice& notice);

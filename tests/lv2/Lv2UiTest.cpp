@@ -444,8 +444,8 @@ TEST(Lv2UiScale, TheHostsScaleFactorSizesTheEditor) {
     EXPECT_EQ(driver.changeScale(1.5f), uint32_t(LV2_OPTIONS_SUCCESS));
     EXPECT_EQ(driver.width, 1536);
     EXPECT_EQ(driver.height, 899);
-    driver.changeScale(std::nanf(""));
-    driver.changeScale(-2.0f);
+    EXPECT_EQ(driver.changeScale(std::nanf("")), uint32_t(LV2_OPTIONS_ERR_BAD_VALUE));
+    EXPECT_EQ(driver.changeScale(-2.0f), uint32_t(LV2_OPTIONS_ERR_BAD_VALUE));
     EXPECT_EQ(driver.width, 1536);
     EXPECT_TRUE(session.idleUntil([&] {
         XWindowAttributes window{};
