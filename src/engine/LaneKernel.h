@@ -221,6 +221,11 @@ void renderGroup(Group& g, float* tile, int32_t frames) {
     FilterLanes<S> low = loadFilter<S>(filters[lanes::LowCut]);
     FilterLanes<S> mid = loadFilter<S>(filters[lanes::Mid]);
     FilterLanes<S> high = loadFilter<S>(filters[lanes::HighCut]);
+    // Read once: the loop's stores to the group (anyEnded) could alias them
+    // for the compiler, which would read them again every frame.
+    const bool lowAny = filters[lanes::LowCut].any, lowAll = filters[lanes::LowCut].all;
+    const bool midAny = filters[lanes::Mid].any, midAll = filters[lanes::Mid].all;
+    const bool highAny = filters[lanes::HighCut].any, highAll = filters[lanes::HighCut].all;
 
     for (int32_t i = 0; i < frames; ++i) {
         if (gliding) glide<S>(p);
@@ -232,9 +237,9 @@ void renderGroup(Group& g, float* tile, int32_t frames) {
         p.smooth = S::mul(S::add(v, p.smooth), half);
 
         F out = S::both(p.sounding, S::mul(p.smooth, c.gain));
-        if (filters[lanes::LowCut].any) out = runFilter<S>(low, out, filters[lanes::LowCut].all);
-        if (filters[lanes::Mid].any) out = runFilter<S>(mid, out, filters[lanes::Mid].all);
-        if (filters[lanes::HighCut].any) out = runFilter<S>(high, out, filters[lanes::HighCut].all);
+        if (lowAny) out = runFilter<S>(low, out, lowAll);
+        if (midAny) out = runFilter<S>(mid, out, midAll);
+        if (highAny) out = runFilter<S>(high, out, highAll);
         S::store(tile + i * S::kWidth, out);
     }
 
