@@ -24,7 +24,7 @@ struct Loaded {
         if (bundleFolder.empty() && std::getenv("ZEL_LV2_BUNDLE") != nullptr) bundleFolder = std::getenv("ZEL_LV2_BUNDLE");
         if (bundleFolder.empty()) throw std::runtime_error("no bundle folder: set ZEL_LV2_BUNDLE");
         world = lilv_world_new();
-        // Only the specifications installed with the headers, and our bundle.
+        // Only the LV2 vocabularies installed with the headers, and our bundle.
         lilv_world_load_specifications(world);
         lilv_world_load_plugin_classes(world);
         const std::string uri = "file://" + bundleFolder + (bundleFolder.back() == '/' ? "" : "/");

@@ -1,5 +1,5 @@
 # Installs the tree into a private prefix and validates the installed
-# bundle with lv2_validate and sord_validate (against every specification
+# bundle with lv2_validate and sord_validate (against every LV2 vocabulary
 # installed on the system):
 #   cmake -DBUILD=<tree> -DLV2_VALIDATE=... -DSORD_VALIDATE=... -P ValidateInstalled.cmake
 set(prefix ${BUILD}/lv2-install)
@@ -19,21 +19,21 @@ if(NOT EXISTS ${prefix}/lib/vst/zel001_x64.so)
   message(FATAL_ERROR "the VST library is not installed in lib/vst")
 endif()
 file(GLOB ours ${bundle}/*.ttl)
-# The specifications alone, as lv2_validate takes them: the bundles of the
+# The LV2 vocabularies alone, as lv2_validate takes them: the bundles of the
 # extensions whose headers are installed and the schemas they use, not other
 # plug-ins on the system.
 file(GLOB extensions LIST_DIRECTORIES true RELATIVE /usr/include/lv2 /usr/include/lv2/*)
-set(specifications)
+set(vocabularies)
 foreach(extension IN LISTS extensions ITEMS schemas)
   file(GLOB found /usr/lib/lv2/${extension}.lv2/*.ttl)
-  list(APPEND specifications ${found})
+  list(APPEND vocabularies ${found})
 endforeach()
-if(NOT specifications)
-  message(FATAL_ERROR "no LV2 specifications under /usr/lib/lv2")
+if(NOT vocabularies)
+  message(FATAL_ERROR "no LV2 vocabularies under /usr/lib/lv2")
 endif()
 execute_process(COMMAND ${LV2_VALIDATE} ${ours} RESULT_VARIABLE lv2result
   OUTPUT_VARIABLE lv2out ERROR_VARIABLE lv2out)
-execute_process(COMMAND ${SORD_VALIDATE} ${specifications} ${ours} RESULT_VARIABLE sordresult
+execute_process(COMMAND ${SORD_VALIDATE} ${vocabularies} ${ours} RESULT_VARIABLE sordresult
   OUTPUT_VARIABLE sordout ERROR_VARIABLE sordout)
 # Keep the long preset literal out of the log.
 string(REGEX REPLACE "[A-Za-z0-9+/=]{200,}" "<base64>" lv2out "${lv2out}")
