@@ -207,25 +207,44 @@ ZEL_LANE_INLINE void riseIn(const Constants<S>& c, Playback<S>& p, typename S::F
     p.fadeIn = S::select(grows, S::add(p.fadeIn, c.fadeInStep), p.fadeIn);
 }
 
-template <class S, Hold kHold, bool kQuantise>
-void renderGroup(Group& g, float* tile, int32_t frames) {
+// What the group's lanes do besides playing on. What no sounding lane needs
+// at a chunk's start, none can need later in the chunk.
+struct Motion {
+    bool gliding, choking, rising, filtering;
+};
+
+template <class S>
+Motion motionOf(const Group& g) {
+    const typename S::F zero = S::splat(0.0f);
+    const typename S::F sounding = S::asFloat(S::loadInt(g.sounding));
+    const Filter* filters = g.filters;
+    return {S::any(S::both(sounding, S::notEqual(S::load(g.glideStep), zero))),
+            S::any(S::both(sounding, S::notEqual(S::load(g.fadeOut), zero))),
+            S::any(S::both(sounding, S::less(S::load(g.fadeIn), S::splat(1.0f)))),
+            filters[lanes::LowCut].any || filters[lanes::Mid].any || filters[lanes::HighCut].any};
+}
+
+// kSteady: lanes that only play on (no glide, fade or filter), the usual
+// state of a kit's voices; its frame loop tests nothing but the ends.
+template <class S, Hold kHold, bool kQuantise, bool kSteady>
+void renderGroup(Group& g, float* tile, int32_t frames, const Motion m) {
     using F = typename S::F;
     const F zero = S::splat(0.0f), half = S::splat(0.5f);
     const Constants<S> c = loadConstants<S>(g);
     Playback<S> p = loadPlayback<S>(g);
-    // What no sounding lane needs now, none can need later in the chunk.
-    const bool gliding = S::any(S::both(p.sounding, S::notEqual(p.glideStep, zero)));
-    const bool choking = S::any(S::both(p.sounding, S::notEqual(p.fadeOut, zero)));
-    const bool rising = S::any(S::both(p.sounding, S::less(p.fadeIn, S::splat(1.0f))));
-    const Filter* filters = g.filters;
-    FilterLanes<S> low = loadFilter<S>(filters[lanes::LowCut]);
-    FilterLanes<S> mid = loadFilter<S>(filters[lanes::Mid]);
-    FilterLanes<S> high = loadFilter<S>(filters[lanes::HighCut]);
+    const bool gliding = !kSteady && m.gliding, choking = !kSteady && m.choking, rising = !kSteady && m.rising;
+    Filter* filters = g.filters;
+    FilterLanes<S> low, mid, high;
+    if (!kSteady) {
+        low = loadFilter<S>(filters[lanes::LowCut]);
+        mid = loadFilter<S>(filters[lanes::Mid]);
+        high = loadFilter<S>(filters[lanes::HighCut]);
+    }
     // Read once: the loop's stores to the group (anyEnded) could alias them
     // for the compiler, which would read them again every frame.
-    const bool lowAny = filters[lanes::LowCut].any, lowAll = filters[lanes::LowCut].all;
-    const bool midAny = filters[lanes::Mid].any, midAll = filters[lanes::Mid].all;
-    const bool highAny = filters[lanes::HighCut].any, highAll = filters[lanes::HighCut].all;
+    const bool lowAny = !kSteady && filters[lanes::LowCut].any, lowAll = filters[lanes::LowCut].all;
+    const bool midAny = !kSteady && filters[lanes::Mid].any, midAll = filters[lanes::Mid].all;
+    const bool highAny = !kSteady && filters[lanes::HighCut].any, highAll = filters[lanes::HighCut].all;
 
     for (int32_t i = 0; i < frames; ++i) {
         if (gliding) glide<S>(p);
@@ -244,17 +263,28 @@ void renderGroup(Group& g, float* tile, int32_t frames) {
     }
 
     storePlayback<S>(g, p, gliding, choking, rising);
-    storeFilter<S>(g.filters[lanes::LowCut], low);
-    storeFilter<S>(g.filters[lanes::Mid], mid);
-    storeFilter<S>(g.filters[lanes::HighCut], high);
+    if (!kSteady) {
+        storeFilter<S>(filters[lanes::LowCut], low);
+        storeFilter<S>(filters[lanes::Mid], mid);
+        storeFilter<S>(filters[lanes::HighCut], high);
+    }
+}
+
+template <class S, Hold kHold, bool kQuantise>
+void renderGroupByMotion(Group& g, float* tile, int32_t frames) {
+    const Motion m = motionOf<S>(g);
+    if (m.gliding || m.choking || m.rising || m.filtering)
+        renderGroup<S, kHold, kQuantise, false>(g, tile, frames, m);
+    else
+        renderGroup<S, kHold, kQuantise, true>(g, tile, frames, m);
 }
 
 template <class S, Hold kHold>
 void renderGroupHeld(Group& g, float* tile, int32_t frames) {
     if (g.quantise)
-        renderGroup<S, kHold, true>(g, tile, frames);
+        renderGroupByMotion<S, kHold, true>(g, tile, frames);
     else
-        renderGroup<S, kHold, false>(g, tile, frames);
+        renderGroupByMotion<S, kHold, false>(g, tile, frames);
 }
 
 template <class S>
