@@ -137,7 +137,9 @@ private:
     static int32_t patchSize(const SampleStore* store);
 
     bool enterAudio();
-    void leaveAudio() { audioInside.store(false); }
+    // Release is enough: the suspender only needs the block's writes before
+    // it sees the audio thread gone (entering needs the full fence).
+    void leaveAudio() { audioInside.store(false, std::memory_order_release); }
     void takeEdits();
     int handleEvent(const QueuedEvent& event);
     int renderSpan(float* const* outputs, int32_t position, int32_t length);

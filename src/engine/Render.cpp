@@ -14,19 +14,15 @@ namespace {
 
 constexpr int16_t kPreviewVelocity = 100;
 
-// The outputs of the pairs outside reachedPairs, which no voice wrote; a
-// buffer the host hands for several of them (as hosts do for outputs they
-// do not take) is cleared once.
+// The outputs of the pairs outside reachedPairs, which no voice wrote. Hosts
+// hand one buffer for the outputs they do not take, in a row: a buffer is
+// not cleared again right after itself.
 void clearOutputs(float* const* outputs, int32_t count, uint32_t reachedPairs = 0) {
-    const float* cleared[kOutputCount];
-    int clearedCount = 0;
+    const float* cleared = nullptr;
     for (int o = 0; o < kOutputCount; ++o) {
-        if ((reachedPairs >> (o / 2)) & 1u) continue;
-        bool again = false;
-        for (int c = 0; c < clearedCount; ++c) again = again || cleared[c] == outputs[o];
-        if (again) continue;
+        if ((reachedPairs >> (o / 2)) & 1u || outputs[o] == cleared) continue;
         std::memset(outputs[o], 0, sizeof(float) * count);
-        cleared[clearedCount++] = outputs[o];
+        cleared = outputs[o];
     }
 }
 
