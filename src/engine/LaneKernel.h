@@ -224,27 +224,33 @@ Motion motionOf(const Group& g) {
             filters[lanes::LowCut].any || filters[lanes::Mid].any || filters[lanes::HighCut].any};
 }
 
-// kSteady: lanes that only play on (no glide, fade or filter), the usual
-// state of a kit's voices; its frame loop tests nothing but the ends.
-template <class S, Hold kHold, bool kQuantise, bool kSteady>
+// The frame loops a group can run: lanes that only play on, the usual
+// state of a kit's voices, test nothing but the ends; lanes that also fade
+// out (a pad hit again chokes its older voice) test nothing else; the rest
+// may glide, fade in and filter.
+enum class Loop { Steady, Choking, Any };
+
+template <class S, Hold kHold, bool kQuantise, Loop kLoop>
 void renderGroup(Group& g, float* tile, int32_t frames, const Motion m) {
     using F = typename S::F;
+    constexpr bool kAny = kLoop == Loop::Any;
     const F zero = S::splat(0.0f), half = S::splat(0.5f);
     const Constants<S> c = loadConstants<S>(g);
     Playback<S> p = loadPlayback<S>(g);
-    const bool gliding = !kSteady && m.gliding, choking = !kSteady && m.choking, rising = !kSteady && m.rising;
+    const bool gliding = kAny && m.gliding, rising = kAny && m.rising;
+    const bool choking = kLoop == Loop::Choking || (kAny && m.choking);
     Filter* filters = g.filters;
     FilterLanes<S> low, mid, high;
-    if (!kSteady) {
+    if (kAny) {
         low = loadFilter<S>(filters[lanes::LowCut]);
         mid = loadFilter<S>(filters[lanes::Mid]);
         high = loadFilter<S>(filters[lanes::HighCut]);
     }
     // Read once: the loop's stores to the group (anyEnded) could alias them
     // for the compiler, which would read them again every frame.
-    const bool lowAny = !kSteady && filters[lanes::LowCut].any, lowAll = filters[lanes::LowCut].all;
-    const bool midAny = !kSteady && filters[lanes::Mid].any, midAll = filters[lanes::Mid].all;
-    const bool highAny = !kSteady && filters[lanes::HighCut].any, highAll = filters[lanes::HighCut].all;
+    const bool lowAny = kAny && filters[lanes::LowCut].any, lowAll = filters[lanes::LowCut].all;
+    const bool midAny = kAny && filters[lanes::Mid].any, midAll = filters[lanes::Mid].all;
+    const bool highAny = kAny && filters[lanes::HighCut].any, highAll = filters[lanes::HighCut].all;
 
     for (int32_t i = 0; i < frames; ++i) {
         if (gliding) glide<S>(p);
@@ -263,7 +269,7 @@ void renderGroup(Group& g, float* tile, int32_t frames, const Motion m) {
     }
 
     storePlayback<S>(g, p, gliding, choking, rising);
-    if (!kSteady) {
+    if (kAny) {
         storeFilter<S>(filters[lanes::LowCut], low);
         storeFilter<S>(filters[lanes::Mid], mid);
         storeFilter<S>(filters[lanes::HighCut], high);
@@ -273,10 +279,12 @@ void renderGroup(Group& g, float* tile, int32_t frames, const Motion m) {
 template <class S, Hold kHold, bool kQuantise>
 void renderGroupByMotion(Group& g, float* tile, int32_t frames) {
     const Motion m = motionOf<S>(g);
-    if (m.gliding || m.choking || m.rising || m.filtering)
-        renderGroup<S, kHold, kQuantise, false>(g, tile, frames, m);
+    if (m.gliding || m.rising || m.filtering)
+        renderGroup<S, kHold, kQuantise, Loop::Any>(g, tile, frames, m);
+    else if (m.choking)
+        renderGroup<S, kHold, kQuantise, Loop::Choking>(g, tile, frames, m);
     else
-        renderGroup<S, kHold, kQuantise, true>(g, tile, frames, m);
+        renderGroup<S, kHold, kQuantise, Loop::Steady>(g, tile, frames, m);
 }
 
 template <class S, Hold kHold>
