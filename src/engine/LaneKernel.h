@@ -49,7 +49,7 @@ ZEL_LANE_INLINE FilterLanes<S> loadFilter(const Filter& f) {
 
 // Only the lanes that run the filter keep its new state.
 template <class S>
-void keepWhere(typename S::F mask, float* field, typename S::F value) {
+ZEL_LANE_INLINE void keepWhere(typename S::F mask, float* field, typename S::F value) {
     S::store(field, S::select(mask, value, S::load(field)));
 }
 
@@ -106,29 +106,31 @@ ZEL_LANE_INLINE Playback<S> loadPlayback(const Group& g) {
             S::load(g.fadeOut),  S::load(g.smooth),      S::asFloat(S::loadInt(g.sounding))};
 }
 
-// A voice's state at the frame it ended is what it keeps.
+// What the group's lanes do besides playing on. What no sounding lane needs
+// at a chunk's start, none can need later in the chunk; a field the chunk's
+// loop does not move still holds in the group what it held at the start.
+struct Motion {
+    bool gliding, choking, rising, filtering;
+};
+
+// The fields the chunk moved, from p where mask is set.
 template <class S>
-void keepEnded(Group& g, typename S::F ended, const Playback<S>& p) {
-    keepWhere<S>(ended, g.position, p.position);
-    keepWhere<S>(ended, g.pitchFactor, p.pitchFactor);
-    keepWhere<S>(ended, g.glideStep, p.glideStep);
-    keepWhere<S>(ended, g.fadeIn, p.fadeIn);
-    keepWhere<S>(ended, g.fadeOut, p.fadeOut);
-    keepWhere<S>(ended, g.smooth, p.smooth);
+ZEL_LANE_INLINE void keepMoved(Group& g, typename S::F mask, const Playback<S>& p, const Motion& m) {
+    keepWhere<S>(mask, g.position, p.position);
+    keepWhere<S>(mask, g.smooth, p.smooth);
+    if (m.gliding) {
+        keepWhere<S>(mask, g.pitchFactor, p.pitchFactor);
+        keepWhere<S>(mask, g.glideStep, p.glideStep);
+    }
+    if (m.choking) keepWhere<S>(mask, g.fadeOut, p.fadeOut);
+    if (m.rising) keepWhere<S>(mask, g.fadeIn, p.fadeIn);
 }
 
 // After a chunk: what the sounding lanes changed. Lanes that ended keep what
-// keepEnded stored for them.
+// they held at the frame they ended (endWhere).
 template <class S>
-void storePlayback(Group& g, const Playback<S>& p, bool gliding, bool choking, bool rising) {
-    keepWhere<S>(p.sounding, g.position, p.position);
-    keepWhere<S>(p.sounding, g.smooth, p.smooth);
-    if (gliding) {
-        keepWhere<S>(p.sounding, g.pitchFactor, p.pitchFactor);
-        keepWhere<S>(p.sounding, g.glideStep, p.glideStep);
-    }
-    if (choking) keepWhere<S>(p.sounding, g.fadeOut, p.fadeOut);
-    if (rising) keepWhere<S>(p.sounding, g.fadeIn, p.fadeIn);
+void storePlayback(Group& g, const Playback<S>& p, const Motion& m) {
+    keepMoved<S>(g, p.sounding, p, m);
     S::storeInt(g.sounding, S::asInt(p.sounding));
 }
 
@@ -151,10 +153,10 @@ ZEL_LANE_INLINE Constants<S> loadConstants(const Group& g) {
 
 // Lanes that ended keep their state as it is now and sound no more.
 template <class S>
-ZEL_LANE_INLINE void endWhere(Group& g, typename S::F ended, Playback<S>& p) {
+ZEL_LANE_INLINE void endWhere(Group& g, typename S::F ended, Playback<S>& p, const Motion& m) {
     if (!S::any(ended)) return;
     g.anyEnded = true;
-    keepEnded<S>(g, ended, p);
+    keepMoved<S>(g, ended, p, m);
     p.sounding = S::butNot(ended, p.sounding);
 }
 
@@ -170,11 +172,11 @@ ZEL_LANE_INLINE void glide(Playback<S>& p) {
 
 // The next position; a lane whose position is no longer inside its sample ends.
 template <class S>
-ZEL_LANE_INLINE void advance(Group& g, const Constants<S>& c, Playback<S>& p) {
+ZEL_LANE_INLINE void advance(Group& g, const Constants<S>& c, Playback<S>& p, const Motion& m) {
     p.position = S::add(p.position, S::mul(c.step, p.pitchFactor));
     const typename S::F inside =
         S::both(S::greater(p.position, S::splat(-1.0f)), S::less(p.position, c.endLimit));
-    endWhere<S>(g, S::butNot(inside, p.sounding), p);
+    endWhere<S>(g, S::butNot(inside, p.sounding), p, m);
 }
 
 // The held sample value, quantised (unless proven exact); lanes that no
@@ -191,12 +193,13 @@ ZEL_LANE_INLINE typename S::F read(const Constants<S>& c, const Playback<S>& p) 
 // The choke fade: v * fadeOut, then fadeOut falls; a lane whose fade reaches
 // 0 ends (that value is not written). Answers which lanes fade.
 template <class S>
-ZEL_LANE_INLINE typename S::F chokeFade(Group& g, const Constants<S>& c, Playback<S>& p, typename S::F& v) {
+ZEL_LANE_INLINE typename S::F chokeFade(Group& g, const Constants<S>& c, Playback<S>& p, const Motion& m,
+                                        typename S::F& v) {
     const typename S::F zero = S::splat(0.0f);
     const typename S::F fading = S::notEqual(p.fadeOut, zero);
     v = S::select(fading, S::mul(v, p.fadeOut), v);
     p.fadeOut = S::select(fading, S::sub(p.fadeOut, c.fadeOutStep), p.fadeOut);
-    endWhere<S>(g, S::both(p.sounding, S::butNot(S::greater(p.fadeOut, zero), fading)), p);
+    endWhere<S>(g, S::both(p.sounding, S::butNot(S::greater(p.fadeOut, zero), fading)), p, m);
     return fading;
 }
 
@@ -206,12 +209,6 @@ ZEL_LANE_INLINE void riseIn(const Constants<S>& c, Playback<S>& p, typename S::F
     const typename S::F grows = S::butNot(fading, S::less(p.fadeIn, S::splat(1.0f)));
     p.fadeIn = S::select(grows, S::add(p.fadeIn, c.fadeInStep), p.fadeIn);
 }
-
-// What the group's lanes do besides playing on. What no sounding lane needs
-// at a chunk's start, none can need later in the chunk.
-struct Motion {
-    bool gliding, choking, rising, filtering;
-};
 
 template <class S>
 Motion motionOf(const Group& g) {
@@ -239,6 +236,7 @@ void renderGroup(Group& g, float* tile, int32_t frames, const Motion m) {
     Playback<S> p = loadPlayback<S>(g);
     const bool gliding = kAny && m.gliding, rising = kAny && m.rising;
     const bool choking = kLoop == Loop::Choking || (kAny && m.choking);
+    const Motion moving{gliding, choking, rising, false};
     Filter* filters = g.filters;
     FilterLanes<S> low, mid, high;
     if (kAny) {
@@ -254,9 +252,9 @@ void renderGroup(Group& g, float* tile, int32_t frames, const Motion m) {
 
     for (int32_t i = 0; i < frames; ++i) {
         if (gliding) glide<S>(p);
-        advance<S>(g, c, p);
+        advance<S>(g, c, p, moving);
         F v = read<S, kHold, kQuantise>(c, p);
-        const F fading = choking ? chokeFade<S>(g, c, p, v) : zero;
+        const F fading = choking ? chokeFade<S>(g, c, p, moving, v) : zero;
         if (rising) riseIn<S>(c, p, fading);
         v = S::mul(v, p.fadeIn);
         p.smooth = S::mul(S::add(v, p.smooth), half);
@@ -268,7 +266,7 @@ void renderGroup(Group& g, float* tile, int32_t frames, const Motion m) {
         S::store(tile + i * S::kWidth, out);
     }
 
-    storePlayback<S>(g, p, gliding, choking, rising);
+    storePlayback<S>(g, p, moving);
     if (kAny) {
         storeFilter<S>(filters[lanes::LowCut], low);
         storeFilter<S>(filters[lanes::Mid], mid);
