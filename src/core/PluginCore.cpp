@@ -280,6 +280,7 @@ int PluginCore::handleEvent(const QueuedEvent& event) {
 
 int PluginCore::renderSpan(float* const* outputs, int32_t position, int32_t length) {
     takeEdits();
+    if (position == 0) return renderBlock(engine, outputs, length);  // a host block's first span
     float* span[kOutputCount];
     for (int o = 0; o < kOutputCount; ++o) span[o] = outputs[o] + position;
     return renderBlock(engine, span, length);

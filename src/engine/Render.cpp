@@ -18,11 +18,15 @@ constexpr int16_t kPreviewVelocity = 100;
 // hand one buffer for the outputs they do not take, in a row: a buffer is
 // not cleared again right after itself.
 void clearOutputs(float* const* outputs, int32_t count, uint32_t reachedPairs = 0) {
+    constexpr uint32_t kEveryPair = (1u << kOutputPairCount) - 1;
     const float* cleared = nullptr;
-    for (int o = 0; o < kOutputCount; ++o) {
-        if ((reachedPairs >> (o / 2)) & 1u || outputs[o] == cleared) continue;
-        std::memset(outputs[o], 0, sizeof(float) * count);
-        cleared = outputs[o];
+    for (uint32_t silent = ~reachedPairs & kEveryPair; silent != 0; silent &= silent - 1) {
+        const int pair = __builtin_ctz(silent);
+        for (int o = 2 * pair; o < 2 * pair + 2; ++o) {
+            if (outputs[o] == cleared) continue;
+            std::memset(outputs[o], 0, sizeof(float) * count);
+            cleared = outputs[o];
+        }
     }
 }
 
