@@ -218,7 +218,7 @@ Motion motionOf(const Group& g) {
     return {S::any(S::both(sounding, S::notEqual(S::load(g.glideStep), zero))),
             S::any(S::both(sounding, S::notEqual(S::load(g.fadeOut), zero))),
             S::any(S::both(sounding, S::less(S::load(g.fadeIn), S::splat(1.0f)))),
-            filters[lanes::LowCut].any || filters[lanes::Mid].any || filters[lanes::HighCut].any};
+            (filters[lanes::LowCut].any | filters[lanes::Mid].any | filters[lanes::HighCut].any) != 0};
 }
 
 // The frame loops a group can run: lanes that only play on, the usual
