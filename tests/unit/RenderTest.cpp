@@ -10,6 +10,7 @@
 #include "engine/Kit.h"
 #include "engine/PadParameters.h"
 #include "engine/Render.h"
+#include "engine/RenderPath.h"
 
 namespace {
 
@@ -249,6 +250,40 @@ TEST(Render, VolumePanAndChannelPlaceTheVoice) {
                 ASSERT_EQ(t.out(o)[i], expected) << "output " << o << " frame " << i << " pan " << c.pan;
             }
         }
+    }
+}
+
+// Hosts hand one buffer for every output they do not take. Here the voice's
+// pair sits between outputs that share one buffer full of stale values: on
+// every path the shared buffer ends cleared and the pair holds the voice as
+// it sounds in outputs of its own.
+TEST(Render, OutputsSharingOneBufferAroundASoundingPairAreCleared) {
+    constexpr int32_t kFrames = 96;
+    constexpr int8_t kPair = 3;
+    for (RenderPath path : {RenderPath::Plain, RenderPath::Lanes4, RenderPath::Lanes8}) {
+        TestKit own, shared;
+        for (TestKit* t : {&own, &shared}) {
+            chooseRenderPath(t->kit(), supportedRenderPath(path));
+            t->placeSample(0, ramp(512, 1024.0f), 44100.0f);
+            t->pad(0).channel = kPair;
+            t->noteOn(kBass);
+        }
+        own.render(kFrames);
+
+        std::vector<float> stale(kFrames, 7.0f);
+        std::vector<float> left(kFrames, 7.0f), right(kFrames, 7.0f);
+        float* outputs[kOutputCount];
+        for (float*& output : outputs) output = stale.data();
+        outputs[2 * kPair] = left.data();
+        outputs[2 * kPair + 1] = right.data();
+        renderBlock(shared.synth(), outputs, kFrames);
+
+        for (int i = 0; i < kFrames; ++i) {
+            ASSERT_EQ(stale[i], 0.0f) << "frame " << i;
+            ASSERT_EQ(left[i], own.out(2 * kPair)[i]) << "frame " << i;
+            ASSERT_EQ(right[i], own.out(2 * kPair + 1)[i]) << "frame " << i;
+        }
+        ASSERT_NE(left[kFrames - 1], 0.0f);
     }
 }
 
