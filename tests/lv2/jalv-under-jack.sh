@@ -8,12 +8,18 @@ set -u
 lv2=$1
 work=$2
 mkdir -p "$work"
-server="zel-test-$$"
+# JACK keeps a server's entry in its registry after the server exits, and
+# holds eight: with one name for every run, each new server takes back the
+# entry its dead predecessor left; the lock keeps two runs from wanting it
+# at once.
+server="zel-lv2-test"
+exec 8>"${TMPDIR:-/tmp}/zel-lv2-test.jack.lock"
+flock -w 100 8 || { echo "another run kept the JACK server's name for 100 s"; exit 1; }
 export JACK_DEFAULT_SERVER="$server" JACK_NO_AUDIO_RESERVATION=1 LV2_PATH="$lv2"
 fifo="$work/jalv-in"
 rm -f "$fifo" "$work/recorded.wav"
 mkfifo "$fifo"
-jackd -n "$server" -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
+jackd -n "$server" -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 8>&- &
 jack=$!
 jalv=
 cleanup() {
@@ -25,7 +31,7 @@ trap cleanup EXIT
 trap 'exit 1' HUP INT TERM
 timeout 10 jack_wait -w >/dev/null 2>&1 || { echo "jackd did not start:"; cat "$work/jackd.log"; exit 1; }
 
-timeout 40 jalv -x -n zeljalv urn:zel:zel001 <"$fifo" >"$work/jalv.log" 2>&1 &
+timeout 40 jalv -x -n zeljalv urn:zel:zel001 <"$fifo" >"$work/jalv.log" 2>&1 8>&- &
 jalv=$!
 exec 7>"$fifo"
 tries=0
@@ -38,7 +44,7 @@ echo presets >&7
 sleep 0.5
 echo "preset urn:zel:zel001#demo" >&7
 sleep 1
-timeout 10 jack_midiseq seq 24000 0 36 4000 12000 38 4000 >/dev/null 2>&1 &
+timeout 10 jack_midiseq seq 24000 0 36 4000 12000 38 4000 >/dev/null 2>&1 8>&- &
 sleep 0.5
 jack_connect seq:out zeljalv:control || { echo "no MIDI connection"; exit 1; }
 timeout 15 jack_rec -f "$work/recorded.wav" -d 2 zeljalv:out_1 zeljalv:out_2 >/dev/null 2>&1
