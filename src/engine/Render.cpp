@@ -14,9 +14,9 @@ namespace {
 
 constexpr int16_t kPreviewVelocity = 100;
 
-// The outputs of the pairs outside reachedPairs, which no voice wrote. Hosts
-// hand one buffer for the outputs they do not take, in a row: a buffer is
-// not cleared again right after itself.
+// The outputs of the pairs outside reachedPairs, which no voice wrote. The
+// one buffer a host hands for the outputs it does not take is cleared once
+// for each run of them.
 void clearOutputs(float* const* outputs, int32_t count, uint32_t reachedPairs = 0) {
     constexpr uint32_t kEveryPair = (1u << kOutputPairCount) - 1;
     const float* cleared = nullptr;
